@@ -3,6 +3,9 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <string_view>
+
+#include "framework/base/Mbcs.h"
 
 namespace {
 
@@ -407,8 +410,16 @@ bool GetPathFromItemIDList(LPCITEMIDLIST list, std::string& path) noexcept {
   if (!list) return false;
   char buffer[MAX_PATH] = {};
   if (!::SHGetPathFromIDListA(list, buffer) || buffer[0] == '\0') return false;
+  std::string_view text(buffer, strnlen(buffer, sizeof buffer));
+  // Some shells answer for virtual folders with their parsing name
+  // ("::{GUID}") instead of failing; that is no file-system path.
+  if (text.starts_with("::")) return false;
+  // Only a drive root keeps its trailing backslash ("C:\"); some shells add
+  // one to other folders (e.g. the documents folder), which would make the
+  // same folder compare unequal as a text.
+  if (fw::EndsWithChar(text, '\\') && !(text.size() == 3 && text[1] == ':')) text.remove_suffix(1);
   try {
-    path.assign(buffer, strnlen(buffer, sizeof buffer));
+    path.assign(text);
   } catch (...) {
     return false;
   }

@@ -255,7 +255,8 @@ TShItemAttributes GetItemAttributes(IShellFolder* folder, LPCITEMIDLIST* lists, 
 // kind is unknown, or folder or list is null.
 bool GetNameFromItemId(IShellFolder* folder, LPCITEMIDLIST list, std::string& name, unsigned flags) noexcept;
 // File-system path of an absolute list (SHGetPathFromIDListA); false and an
-// empty path for non-file-system objects and null.
+// empty path for non-file-system objects and null. Only a drive root ends in a
+// backslash.
 bool GetPathFromItemIDList(LPCITEMIDLIST list, std::string& path) noexcept;
 // Sets list to null, then SHGetSpecialFolderLocation; true with a fresh list.
 // (The previous pointer is not freed: pass an empty pointer, or the

@@ -95,10 +95,13 @@ std::string GetVolumeName(const std::string& rootPath) {
     ok = ::GetVolumeInformationA(rootPath.c_str(), label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0);
   }
   if (!ok) return {};
-  std::string name(label, strnlen(label, sizeof label));
-  LowerFileName(name);
-  if (!name.empty() && name[0] >= 'a' && name[0] <= 'z') name[0] = static_cast<char>(name[0] - 'a' + 'A');
-  return name;
+  return FormatVolumeLabel(std::string(label, strnlen(label, sizeof label)));
+}
+
+std::string FormatVolumeLabel(std::string label) {
+  LowerFileName(label);
+  if (!label.empty() && label[0] >= 'a' && label[0] <= 'z') label[0] = static_cast<char>(label[0] - 'a' + 'A');
+  return label;
 }
 
 // ---------------------------------------------------------------------------

@@ -45,6 +45,10 @@ std::string GetShortPathNameEx(const std::string& path);
 // raised ("DATA" -> "Data"); empty when the label cannot be read. The system's
 // "insert a disk" box is suppressed during the query.
 std::string GetVolumeName(const std::string& rootPath);
+// The shown form of a stored label: lower case by the file-name rules of the
+// code page (double-byte characters untouched), then a single-byte first
+// letter raised.
+std::string FormatVolumeLabel(std::string label);
 
 // ---------------------------------------------------------------------------
 // File times
