@@ -175,6 +175,28 @@ void TApplication::SetHint(const std::string& hint) {
   if (m_hint == hint) return;
   m_hint = hint;
   if (OnHint) OnHint(this);
+  // A listener may remove itself or others while being told: look each up afresh.
+  std::vector<int> tokens;
+  for (const auto& entry : m_hintListeners) tokens.push_back(entry.first);
+  for (int token : tokens) {
+    auto it = std::find_if(m_hintListeners.begin(), m_hintListeners.end(),
+                           [token](const auto& entry) { return entry.first == token; });
+    if (it == m_hintListeners.end()) continue;
+    HintListener listener = it->second;
+    listener(m_hint);
+  }
+}
+
+int TApplication::AddHintListener(HintListener listener) {
+  int token = m_nextHintToken++;
+  m_hintListeners.emplace_back(token, std::move(listener));
+  return token;
+}
+
+void TApplication::RemoveHintListener(int token) {
+  m_hintListeners.erase(std::remove_if(m_hintListeners.begin(), m_hintListeners.end(),
+                                       [token](const auto& entry) { return entry.first == token; }),
+                        m_hintListeners.end());
 }
 
 static Form* FormOf(HWND wnd) {

@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/base/Exception.h"
@@ -69,6 +70,11 @@ class TApplication : public Component {
   // The hint of the control under the mouse, for status bars.
   const std::string& Hint() const noexcept { return m_hint; }
   void SetHint(const std::string& hint);
+  // Besides OnHint, whatever shows the hint (a status bar with AutoHint)
+  // listens here and is called on every change; the token removes it again.
+  using HintListener = std::function<void(const std::string& hint)>;
+  int AddHintListener(HintListener listener);
+  void RemoveHintListener(int token);
 
   void Minimize();
   void Restore();
@@ -97,6 +103,8 @@ class TApplication : public Component {
   bool m_initialized = false;
   std::string m_hint;
   HWND m_lastHintWnd = nullptr;
+  std::vector<std::pair<int, HintListener>> m_hintListeners;
+  int m_nextHintToken = 1;
 };
 
 // The one application object of the process.

@@ -198,6 +198,7 @@ LRESULT Control::Perform(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool Control::CNCommand(WORD) { return false; }
+bool Control::CNCommandFrom(WORD, WORD code) { return CNCommand(code); }
 bool Control::CNNotify(NMHDR*, LRESULT&) { return false; }
 bool Control::CNDrawItem(DRAWITEMSTRUCT*) { return false; }
 bool Control::CNMeasureItem(MEASUREITEMSTRUCT*) { return false; }
@@ -214,7 +215,7 @@ LRESULT Control::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
       if (lp) {
         Control* child = FromHandle(reinterpret_cast<HWND>(lp));
-        if (child && child->CNCommand(HIWORD(wp))) return 0;
+        if (child && child->CNCommandFrom(LOWORD(wp), HIWORD(wp))) return 0;
       } else if (DispatchCommand(LOWORD(wp))) {
         return 0;
       }

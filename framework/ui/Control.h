@@ -161,6 +161,9 @@ class Control : public Component {
   // Called by the parent for notifications its window receives about this
   // control's window (WM_COMMAND and WM_NOTIFY are reflected to the child).
   virtual bool CNCommand(WORD code);
+  // The same with the command identifier, for controls whose notifications
+  // carry several items (a tool bar's buttons); by default calls CNCommand(code).
+  virtual bool CNCommandFrom(WORD id, WORD code);
   virtual bool CNNotify(NMHDR* header, LRESULT& result);
   virtual bool CNDrawItem(DRAWITEMSTRUCT* dis);
   virtual bool CNMeasureItem(MEASUREITEMSTRUCT* mis);
