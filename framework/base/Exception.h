@@ -23,6 +23,13 @@ class EOSError : public Exception {
   DWORD m_code;
 };
 
+// An operation was asked of an object in a state (or with arguments) that
+// cannot allow it.
+class EInvalidOperation : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 // Text of a Win32 error code in the ANSI code page, without the trailing line break.
 std::string SysErrorMessage(DWORD code);
 
