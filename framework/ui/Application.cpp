@@ -7,6 +7,7 @@
 
 #include "framework/ui/Actions.h"
 #include "framework/ui/Form.h"
+#include "framework/ui/Menus.h"
 
 namespace fw {
 namespace {
@@ -206,9 +207,18 @@ static Form* FormOf(HWND wnd) {
 
 bool TApplication::IsShortCut(const MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  WORD key = static_cast<WORD>(msg.wParam);
+  TShiftState shift = KeyboardShiftState();
+  // The pop-up menus of the focused control and its parents come first (the
+  // results pane's Ctrl+C copies its text), then the form's menu and actions.
+  TShortCut sc = ShortCut(key, shift);
+  for (HWND w = msg.hwnd; w; w = (::GetWindowLongA(w, GWL_STYLE) & WS_CHILD) ? ::GetParent(w) : nullptr) {
+    Control* c = Control::FromHandle(w);
+    if (c && c->GetPopupMenu() && c->GetPopupMenu()->IsShortCut(sc)) return true;
+  }
   Form* f = FormOf(msg.hwnd);
   if (!f) return false;
-  return f->IsShortCut(static_cast<WORD>(msg.wParam), KeyboardShiftState());
+  return f->IsShortCut(key, shift);
 }
 
 bool TApplication::IsDialogKey(MSG& msg) {
