@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/base/Exception.h"
 #include "framework/threading/Thread.h"
 #include "shell/Shellnotify.h"
 #include "tests/common/MessagePump.h"
@@ -258,6 +259,29 @@ TEST_F(WatcherTest, DelayDataReachesOnDelayAfterTheDelayAndBelongsToTheReceiver)
   PumpUntil([] { return Counted::alive == 0; }, 2000);  // the thread deletes itself after its notice
   EXPECT_EQ(Counted::alive, 0);
   EXPECT_TRUE(received.empty());
+}
+
+TEST_F(WatcherTest, AFailingCallbackEndsTheWatcherAndOnlyForeignErrorsAreReported) {
+  std::vector<std::string> reported;
+  fw::SetThreadExceptionHandler([&](const std::exception& e) { reported.push_back(e.what()); });
+  int ended = 0;
+  auto make = [&](auto thrower) {
+    auto* w = new TShDirWatcher(
+        nullptr, nullptr, [thrower](fw::Object*, std::unique_ptr<fw::Object>) { thrower(); },
+        FILE_NOTIFY_CHANGE_DIR_NAME);
+    w->OnTerminate = [&ended](fw::Object*) { ++ended; };
+    EXPECT_TRUE(w->InvokeDeleyEvent(std::make_unique<Counted>(1)));
+  };
+  make([] { throw fw::EOSError(ERROR_ACCESS_DENIED, "quiet"); });
+  make([] { throw fw::Exception("受け手の失敗"); });
+  // Both threads end by themselves and tell their owner; the data went to the
+  // receiver, which dropped it while throwing.
+  ASSERT_TRUE(PumpUntil([&] { return ended == 2; }, 5000));
+  PumpUntil([] { return Counted::alive == 0; }, 1000);
+  EXPECT_EQ(Counted::alive, 0);
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], "受け手の失敗");
+  fw::SetThreadExceptionHandler(nullptr);
 }
 
 TEST_F(WatcherTest, AStoppedWatcherNeverCallsBackEvenWithACallAlreadyUnderWay) {
