@@ -1,0 +1,7 @@
+#pragma once
+// The shell controls' unit: shell items and item sets, the control registry
+// with its device-change window, and (as they come) the folder tree, the
+// folder contents list and the path combo box.
+#include "shell/Shellcst.h"
+#include "shell/ShellCtrlList.h"
+#include "shell/ShellItems.h"
