@@ -193,7 +193,7 @@ Thread::~Thread() {
 }
 
 void Thread::Start() {
-  if (m_started) throw Exception("スレッドは既に開始されています");
+  if (m_started) throw EInvalidOperation("スレッドは既に開始されています");
   InitThreadSync();
   unsigned id = 0;
   // Suspended first so that every field is in place before the thread can run
@@ -219,9 +219,9 @@ void Thread::SetPriority(ThreadPriority value) {
 }
 
 DWORD Thread::WaitFor() {
-  if (m_freeOnTerminate) throw Exception("自動解放のスレッドは待機できません");
-  if (!m_started) throw Exception("開始されていないスレッドは待機できません");
-  if (::GetCurrentThreadId() == m_threadId) throw Exception("スレッドは自分自身を待機できません");
+  if (m_freeOnTerminate) throw EInvalidOperation("自動解放のスレッドは待機できません");
+  if (!m_started) throw EInvalidOperation("開始されていないスレッドは待機できません");
+  if (::GetCurrentThreadId() == m_threadId) throw EInvalidOperation("スレッドは自分自身を待機できません");
   WaitForEnd();
   DWORD code = 0;
   if (!::GetExitCodeThread(m_handle.get(), &code)) throw EOSError(::GetLastError(), "GetExitCodeThread");
@@ -231,7 +231,7 @@ DWORD Thread::WaitFor() {
 void Thread::WaitForEnd() {
   HANDLE h = m_handle.get();
   if (IsMainThread()) {
-    if (IsBeingServed(m_threadId)) throw Exception("同期呼び出し中のスレッドは待機できません");
+    if (IsBeingServed(m_threadId)) throw EInvalidOperation("同期呼び出し中のスレッドは待機できません");
     // Serve Synchronize requests while waiting: the thread we wait for may be
     // about to hand us its termination notice or other work.
     for (;;) {

@@ -66,7 +66,7 @@ class Thread : public Object {
   // their destructor, before those members go away.
   ~Thread() override;
 
-  // Starts the thread. Throws Exception when it was started before, EOSError
+  // Starts the thread. Throws EInvalidOperation when it was started before, EOSError
   // when the system cannot create it.
   void Start();
 
@@ -78,7 +78,7 @@ class Thread : public Object {
   // Waits until Execute has returned and the termination notice ran; returns
   // the exit code. Not for free-on-terminate threads (the object may be gone),
   // not from the thread itself and not from inside a Synchronize call made by
-  // this thread: those throw Exception instead of deadlocking. On the UI thread
+  // this thread: those throw EInvalidOperation instead of deadlocking. On the UI thread
   // the wait serves other threads' Synchronize requests.
   DWORD WaitFor();
 

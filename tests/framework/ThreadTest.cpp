@@ -240,14 +240,14 @@ TEST_F(ThreadTest, MisuseIsRefusedRatherThanDeadlocking) {
     me.Synchronize([&] {
       try {
         self->WaitFor();
-      } catch (const fw::Exception&) {
+      } catch (const fw::EInvalidOperation&) {
         refused = true;
       }
     });
   });
   self = &t;
   t.Start();
-  EXPECT_THROW(t.Start(), fw::Exception);
+  EXPECT_THROW(t.Start(), fw::EInvalidOperation);
   t.WaitFor();
   EXPECT_TRUE(refused.load());
 
@@ -261,7 +261,7 @@ TEST_F(ThreadTest, MisuseIsRefusedRatherThanDeadlocking) {
       &destroyed);
   f->SetFreeOnTerminate(true);
   f->Start();
-  EXPECT_THROW(f->WaitFor(), fw::Exception);
+  EXPECT_THROW(f->WaitFor(), fw::EInvalidOperation);
   release = true;
   EXPECT_TRUE(testsupport::PumpUntil([&] { return destroyed.load() == 1; }, 5000));
 }
