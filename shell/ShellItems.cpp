@@ -308,7 +308,7 @@ int TShellDataItem::GetSelectedIndex() {
 int TShellDataItem::GetOverlayIndex() {
   fw::ComPtr<IShellFolder> folder;
   if (!GetShellFolder(folder)) return -1;
-  if (auto overlay = folder.As<IShellIconOverlay>()) {
+  if (auto overlay = folder.As<IShellIconOverlay>(IID_IShellIconOverlay)) {
     int index = 0;
     if (overlay->GetOverlayIndex(ItemIDForParent(), &index) != S_OK) return -1;
     return index - 1;  // the shell counts overlays from 1, image lists from 0
