@@ -92,6 +92,7 @@ TEST(ShellItemKinds, EachKindOfTheNamespace) {
   auto computer = ItemForSpecial(sfidDrives);
   auto bin = ItemForSpecial(sfidBitBucket);
   auto controls = ItemForSpecial(sfidControls);
+  auto network = ItemForSpecial(sfidNetWork);
   auto drive = ItemForPath("C:\\");
   auto dir = ItemForPath(folder);
   auto file = ItemForPath(folder + "\\表ソ.txt");
@@ -104,6 +105,7 @@ TEST(ShellItemKinds, EachKindOfTheNamespace) {
   EXPECT_FALSE(bin->HasShAttributesOf(iaFileSystem));
   EXPECT_EQ(bin->GetItemIDType(), itBitBucket);
   EXPECT_EQ(controls->GetItemIDType(), itVirtual);
+  EXPECT_EQ(network->GetItemIDType(), itNetWork);
   EXPECT_EQ(drive->GetLevel(), 2);
   EXPECT_EQ(drive->GetItemIDType(), itRootDrive);
   EXPECT_EQ(dir->GetItemIDType(), itFolder);
