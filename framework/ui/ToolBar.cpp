@@ -192,10 +192,16 @@ void ToolBar::ApplyImageLists() {
                  reinterpret_cast<LPARAM>(m_disabledImages ? m_disabledImages->Handle() : nullptr));
   ::SendMessageA(m_handle, TB_SETHOTIMAGELIST, 0,
                  reinterpret_cast<LPARAM>(m_hotImages ? m_hotImages->Handle() : nullptr));
+  // A new picture size resizes the buttons: the chosen button size wins.
+  ApplyButtonSize();
 }
 
 void ToolBar::ApplyButtonSize() {
-  if (m_handle) ::SendMessageA(m_handle, TB_SETBUTTONSIZE, 0, MAKELPARAM(m_buttonWidth, m_buttonHeight));
+  if (!m_handle) return;
+  ::SendMessageA(m_handle, TB_SETBUTTONSIZE, 0, MAKELPARAM(m_buttonWidth, m_buttonHeight));
+  // Buttons that exist already keep their width unless it is bounded too.
+  ::SendMessageA(m_handle, TB_SETBUTTONWIDTH, 0, MAKELPARAM(m_buttonWidth, m_buttonWidth));
+  ::SendMessageA(m_handle, TB_AUTOSIZE, 0, 0);
   Invalidate();
 }
 
@@ -659,6 +665,8 @@ void CoolBar::Notification(Component* component, Operation operation) {
 }
 
 LRESULT CoolBar::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+  // The user's arrangement is kept when the window goes (it may be made again).
+  if (msg == WM_DESTROY) SyncFromWindow();
   // A double click on a gripper maximises a band; without band maximising
   // it counts as a plain press, so dragging still works.
   if (msg == WM_LBUTTONDBLCLK && m_bandMaximize == TCoolBandMaximize::bmNone) msg = WM_LBUTTONDOWN;
