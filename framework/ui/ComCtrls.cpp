@@ -622,7 +622,7 @@ void RichEdit::CreateWnd() {
 }
 
 LRESULT RichEdit::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_DESTROY) m_text = WindowText(m_handle);
+  if (msg == WM_DESTROY) m_text = GetText();
   return Control::WndProc(msg, wp, lp);
 }
 
@@ -683,6 +683,24 @@ void RichEdit::SetMaxLength(int v) {
 }
 
 void RichEdit::SetText(const std::string& text) { Control::SetText(text); }
+
+std::string RichEdit::GetText() const {
+  if (!m_handle) return m_text;
+  // The rich edit's own query: exact byte count in the ANSI code page, line
+  // breaks as CR LF (the plain window-text query fails on long texts).
+  GETTEXTLENGTHEX q{GTL_NUMBYTES | GTL_PRECISE | GTL_USECRLF, CP_ACP};
+  int bytes = static_cast<int>(::SendMessageA(m_handle, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&q), 0));
+  if (bytes <= 0) return {};
+  std::string text(static_cast<size_t>(bytes) + 2, '\0');
+  GETTEXTEX g{};
+  g.cb = static_cast<DWORD>(text.size());
+  g.flags = GT_USECRLF;
+  g.codepage = CP_ACP;
+  int n = static_cast<int>(
+      ::SendMessageA(m_handle, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&g), reinterpret_cast<LPARAM>(text.data())));
+  text.resize(static_cast<size_t>(std::clamp(n, 0, bytes + 1)));
+  return text;
+}
 
 int RichEdit::TextLength() const {
   if (!m_handle) return static_cast<int>(m_text.size());

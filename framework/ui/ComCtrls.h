@@ -268,6 +268,7 @@ class RichEdit : public Control {
   void SetMaxLength(int v);
 
   void SetText(const std::string& text) override;
+  std::string GetText() const override;
   // Length of the text in characters.
   int TextLength() const;
   // Appends text at the end and keeps the end in view. Painting is held off
