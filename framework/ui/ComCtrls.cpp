@@ -715,6 +715,8 @@ void RichEdit::BeginUpdate() {
 void RichEdit::EndUpdate() {
   if (m_updateCount == 0) return;
   if (--m_updateCount == 0 && m_handle) {
+    if (m_scrollToEnd) ::SendMessageA(m_handle, WM_VSCROLL, SB_BOTTOM, 0);
+    m_scrollToEnd = false;
     ::SendMessageA(m_handle, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(m_handle, nullptr, TRUE);
   }
@@ -732,7 +734,8 @@ void RichEdit::AppendText(const std::string& text) {
   CHARRANGE end{-1, -1};
   ::SendMessageA(m_handle, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
   ::SendMessageA(m_handle, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-  ::SendMessageA(m_handle, WM_VSCROLL, SB_BOTTOM, 0);
+  // Scrolled once when the outermost batch ends.
+  m_scrollToEnd = true;
   EndUpdate();
 }
 

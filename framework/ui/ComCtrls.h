@@ -309,6 +309,7 @@ class RichEdit : public Control {
   TBorderStyle m_borderStyle = TBorderStyle::bsSingle;
   int m_maxLength = 0;
   int m_updateCount = 0;
+  bool m_scrollToEnd = false;
 };
 
 // ---------------------------------------------------------------- ProgressBar
