@@ -516,12 +516,20 @@ LRESULT ComboBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_WINDOWPOSCHANGING: {
       // Layouts give the closed height; the system takes the height as the
       // open list's too, so the list's part is added here.
+      // The box itself shrinks its window to the closed height while it
+      // handles WM_SIZE; that request is left alone.
       auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
-      if (m_style != TComboBoxStyle::csSimple && !(pos->flags & SWP_NOSIZE)) {
+      if (m_style != TComboBoxStyle::csSimple && !(pos->flags & SWP_NOSIZE) && !m_inSize) {
         int list = FontLineHeight(Font()) * std::max(m_dropDownCount, 1) + 2;
         if (pos->cy < list) pos->cy += list;
       }
       break;
+    }
+    case WM_SIZE: {
+      m_inSize = true;
+      LRESULT r = Control::WndProc(msg, wp, lp);
+      m_inSize = false;
+      return r;
     }
     case WM_DESTROY:
       m_itemIndex = static_cast<int>(::SendMessageA(m_handle, CB_GETCURSEL, 0, 0));

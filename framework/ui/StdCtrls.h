@@ -257,6 +257,7 @@ class ComboBox : public Control {
   int m_itemIndex = -1;
   HWND m_edit = nullptr;
   WNDPROC m_editDefProc = nullptr;
+  bool m_inSize = false;
 };
 
 // ---------------------------------------------------------------- buttons
