@@ -495,7 +495,7 @@ void StatusBar::UpdatePanels() {
 void StatusBar::UpdatePanelText(int index) {
   if (!m_handle || index < 0 || index >= PanelCount()) return;
   const StatusPanel& p = *m_panels[static_cast<size_t>(index)];
-  WPARAM flags = p.m_bevel == TStatusPanelBevel::pbNone    ? SBT_NOBORDERS
+  WPARAM flags = p.m_bevel == TStatusPanelBevel::pbNone     ? SBT_NOBORDERS
                  : p.m_bevel == TStatusPanelBevel::pbRaised ? SBT_POPOUT
                                                             : 0;
   // The status bar centres text after one tab and right-aligns it after two.
@@ -610,8 +610,7 @@ void RichEdit::CreateParams(fw::CreateParams& p) {
 
 void RichEdit::CreateWnd() {
   Control::CreateWnd();
-  if (m_plainText)
-    ::SendMessageA(m_handle, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
+  if (m_plainText) ::SendMessageA(m_handle, EM_SETTEXTMODE, TM_PLAINTEXT | TM_MULTILEVELUNDO | TM_MULTICODEPAGE, 0);
   // The default limit is 32K characters; output panes hold far more.
   ::SendMessageA(m_handle, EM_EXLIMITTEXT, 0, m_maxLength > 0 ? m_maxLength : 0x7FFFFFF0);
   ::SendMessageA(m_handle, EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE);

@@ -96,7 +96,8 @@ void Panel::Paint(HDC dc) {
   ::GetClientRect(m_handle, &r);
   auto bevel = [&](TBevelCut cut, UINT raised, UINT sunken) {
     if (cut == TBevelCut::bvNone) return;
-    for (int i = 0; i < m_bevelWidth; ++i) ::DrawEdge(dc, &r, cut == TBevelCut::bvRaised ? raised : sunken, BF_RECT | BF_ADJUST);
+    for (int i = 0; i < m_bevelWidth; ++i)
+      ::DrawEdge(dc, &r, cut == TBevelCut::bvRaised ? raised : sunken, BF_RECT | BF_ADJUST);
   };
   bevel(m_bevelOuter, BDR_RAISEDOUTER, BDR_SUNKENOUTER);
   bevel(m_bevelInner, BDR_RAISEDINNER, BDR_SUNKENINNER);
@@ -610,8 +611,8 @@ void ComboBox::AttachEdit() {
   if (!edit) return;
   m_edit = edit;
   ::SetPropA(edit, kComboEditProp, this);
-  m_editDefProc = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ComboEditProc)));
+  m_editDefProc =
+      reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ComboEditProc)));
 }
 
 void ComboBox::DetachEdit() {
@@ -698,16 +699,14 @@ void ComboBox::SetMaxLength(int v) {
 }
 
 int ComboBox::SortedPosition(const std::string& text) const {
-  auto it = std::upper_bound(m_items.begin(), m_items.end(), text, [](const std::string& t, const Entry& e) {
-    return CompareEntries(t, e.text) < 0;
-  });
+  auto it = std::upper_bound(m_items.begin(), m_items.end(), text,
+                             [](const std::string& t, const Entry& e) { return CompareEntries(t, e.text) < 0; });
   return static_cast<int>(it - m_items.begin());
 }
 
 void ComboBox::SetItemData(int index, void* data) {
   m_items.at(static_cast<size_t>(index)).data = data;
-  if (m_handle)
-    ::SendMessageA(m_handle, CB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(data));
+  if (m_handle) ::SendMessageA(m_handle, CB_SETITEMDATA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(data));
 }
 
 int ComboBox::AddItem(const std::string& text, void* data) {
@@ -727,8 +726,8 @@ int ComboBox::AddItem(const std::string& text, void* data) {
 void ComboBox::InsertItem(int index, const std::string& text, void* data) {
   index = std::clamp(index, 0, ItemCount());
   if (m_handle) {
-    int i = static_cast<int>(::SendMessageA(m_handle, CB_INSERTSTRING, static_cast<WPARAM>(index),
-                                            reinterpret_cast<LPARAM>(text.c_str())));
+    int i = static_cast<int>(
+        ::SendMessageA(m_handle, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.c_str())));
     if (i < 0) return;
     ::SendMessageA(m_handle, CB_SETITEMDATA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(data));
   } else if (m_itemIndex >= index) {
@@ -845,8 +844,7 @@ void Button::CreateParams(fw::CreateParams& p) {
 
 void Button::ApplyId() {
   if (!m_handle) return;
-  if (m_default || m_cancel)
-    ::SetWindowLongPtrA(m_handle, GWLP_ID, m_default ? IDOK : IDCANCEL);
+  if (m_default || m_cancel) ::SetWindowLongPtrA(m_handle, GWLP_ID, m_default ? IDOK : IDCANCEL);
   ::SendMessageA(m_handle, BM_SETSTYLE, m_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
@@ -883,7 +881,7 @@ void CheckBox::CreateParams(fw::CreateParams& p) {
 
 void CheckBox::CreateWnd() {
   ButtonControl::CreateWnd();
-  WPARAM check = m_state == TCheckBoxState::cbChecked   ? BST_CHECKED
+  WPARAM check = m_state == TCheckBoxState::cbChecked  ? BST_CHECKED
                  : m_state == TCheckBoxState::cbGrayed ? BST_INDETERMINATE
                                                        : BST_UNCHECKED;
   ::SendMessageA(m_handle, BM_SETCHECK, check, 0);
@@ -897,7 +895,7 @@ LRESULT CheckBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 TCheckBoxState CheckBox::State() {
   if (!m_handle) return m_state;
   LRESULT c = ::SendMessageA(m_handle, BM_GETCHECK, 0, 0);
-  return c == BST_CHECKED ? TCheckBoxState::cbChecked
+  return c == BST_CHECKED         ? TCheckBoxState::cbChecked
          : c == BST_INDETERMINATE ? TCheckBoxState::cbGrayed
                                   : TCheckBoxState::cbUnchecked;
 }
@@ -906,7 +904,7 @@ void CheckBox::SetState(TCheckBoxState v) {
   if (State() == v) return;
   m_state = v;
   if (m_handle) {
-    WPARAM check = v == TCheckBoxState::cbChecked ? BST_CHECKED
+    WPARAM check = v == TCheckBoxState::cbChecked  ? BST_CHECKED
                    : v == TCheckBoxState::cbGrayed ? BST_INDETERMINATE
                                                    : BST_UNCHECKED;
     ::SendMessageA(m_handle, BM_SETCHECK, check, 0);

@@ -567,8 +567,8 @@ void CoolBar::InsertBandIntoWindow(CoolBand* band, int index) {
   REBARBANDINFOA info{};
   info.cbSize = REBARBANDINFOA_V6_SIZE;
   info.fMask = RBBIM_STYLE | RBBIM_ID | RBBIM_SIZE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_TEXT;
-  info.fStyle = (band->m_break ? RBBS_BREAK : 0) | (band->m_fixedSize ? RBBS_FIXEDSIZE : 0) |
-                (band->m_visible ? 0 : RBBS_HIDDEN);
+  info.fStyle =
+      (band->m_break ? RBBS_BREAK : 0) | (band->m_fixedSize ? RBBS_FIXEDSIZE : 0) | (band->m_visible ? 0 : RBBS_HIDDEN);
   info.wID = band->m_id;
   info.cx = static_cast<UINT>(band->m_width);
   // The child's window exists once the bar's does.

@@ -391,8 +391,8 @@ void TreeView::InsertIntoWindow(TreeNode* node, HTREEITEM after) {
   it.iImage = I_IMAGECALLBACK;
   it.iSelectedImage = I_IMAGECALLBACK;
   it.stateMask = TVIS_OVERLAYMASK | TVIS_CUT;
-  it.state = (node->m_overlayIndex >= 0 ? INDEXTOOVERLAYMASK(node->m_overlayIndex + 1) : 0) |
-             (node->m_cut ? TVIS_CUT : 0);
+  it.state =
+      (node->m_overlayIndex >= 0 ? INDEXTOOVERLAYMASK(node->m_overlayIndex + 1) : 0) | (node->m_cut ? TVIS_CUT : 0);
   if (node->m_stateIndex >= 0) {
     it.stateMask |= TVIS_STATEIMAGEMASK;
     it.state |= INDEXTOSTATEIMAGEMASK(node->m_stateIndex);
@@ -401,7 +401,8 @@ void TreeView::InsertIntoWindow(TreeNode* node, HTREEITEM after) {
     it.mask |= TVIF_CHILDREN;
     it.cChildren = node->m_hasChildren;
   }
-  node->m_item = reinterpret_cast<HTREEITEM>(::SendMessageA(m_handle, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&is)));
+  node->m_item =
+      reinterpret_cast<HTREEITEM>(::SendMessageA(m_handle, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&is)));
 }
 
 void TreeView::InsertSubtree(TreeNode* node, HTREEITEM after) {
@@ -721,9 +722,8 @@ bool TreeView::CNNotify(NMHDR* h, LRESULT& result) {
       auto* node = reinterpret_cast<TreeNode*>(nm->item.lParam);
       result = FALSE;
       if (!node || !nm->item.pszText) return true;  // editing was cancelled
-      std::string text = h->code == TVN_ENDLABELEDITW
-                             ? WideToAnsi(reinterpret_cast<NMTVDISPINFOW*>(h)->item.pszText)
-                             : std::string(nm->item.pszText);
+      std::string text = h->code == TVN_ENDLABELEDITW ? WideToAnsi(reinterpret_cast<NMTVDISPINFOW*>(h)->item.pszText)
+                                                      : std::string(nm->item.pszText);
       // The handler decides the final text, which is set here; the control
       // is told to leave the item as it now is.
       Edit(node, text);

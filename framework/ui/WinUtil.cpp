@@ -13,8 +13,7 @@ void ChangeWindowStyle(HWND wnd, int index, DWORD mask, bool on) {
   DWORD next = on ? (style | mask) : (style & ~mask);
   if (next == style) return;
   ::SetWindowLongA(wnd, index, static_cast<LONG>(next));
-  ::SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  ::SetWindowPos(wnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   ::InvalidateRect(wnd, nullptr, TRUE);
 }
 

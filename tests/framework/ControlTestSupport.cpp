@@ -57,13 +57,9 @@ void TestForm::Show() {
   Settle();
 }
 
-void MouseDown(HWND wnd, int x, int y, WPARAM keys) {
-  ::SendMessageA(wnd, WM_LBUTTONDOWN, keys, MAKELPARAM(x, y));
-}
+void MouseDown(HWND wnd, int x, int y, WPARAM keys) { ::SendMessageA(wnd, WM_LBUTTONDOWN, keys, MAKELPARAM(x, y)); }
 
-void MouseMove(HWND wnd, int x, int y, WPARAM keys) {
-  ::SendMessageA(wnd, WM_MOUSEMOVE, keys, MAKELPARAM(x, y));
-}
+void MouseMove(HWND wnd, int x, int y, WPARAM keys) { ::SendMessageA(wnd, WM_MOUSEMOVE, keys, MAKELPARAM(x, y)); }
 
 void MouseUp(HWND wnd, int x, int y) { ::SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
 

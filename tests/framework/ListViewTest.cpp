@@ -85,8 +85,8 @@ TEST(ListViewOwnerData, TypeAheadIsAnsweredByTheFindHandler) {
   MakeOwnerData(host, d, 1000);
   std::string asked;
   fw::TItemFind kind = fw::TItemFind::ifData;
-  d.lv->OnDataFind = [&](fw::Object*, fw::TItemFind find, const std::string& text, POINT, void*, int, fw::TSearchDirection,
-                         bool, int& index) {
+  d.lv->OnDataFind = [&](fw::Object*, fw::TItemFind find, const std::string& text, POINT, void*, int,
+                         fw::TSearchDirection, bool, int& index) {
     kind = find;
     asked = text;
     index = 777;
