@@ -664,6 +664,8 @@ void CoolBar::Notification(Component* component, Operation operation) {
   }
 }
 
+void CoolBar::AlignControls(RECT) {}
+
 LRESULT CoolBar::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   // The user's arrangement is kept when the window goes (it may be made again).
   if (msg == WM_DESTROY) SyncFromWindow();

@@ -240,6 +240,8 @@ class CoolBar : public Control {
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   bool CNNotify(NMHDR* header, LRESULT& result) override;
   void Notification(Component* component, Operation operation) override;
+  // The bands place the controls they hold; alignment does not apply here.
+  void AlignControls(RECT rect) override;
 
  private:
   friend class CoolBand;

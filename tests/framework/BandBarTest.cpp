@@ -36,8 +36,7 @@ MainBands MakeBands(Host& host) {
   m.bar->SetHeight(57);
   m.bar->SetBandMaximize(fw::TCoolBandMaximize::bmNone);
   m.tool = Place<fw::ToolBar>(m.bar, host.get());
-  m.tool->SetName("ToolBar1");
-  m.tool->SetAlign(fw::TAlign::alNone);
+  m.tool->SetName("ToolBar1");  // aligned to the top by default, which a band bar ignores
   m.panel = Place<fw::Panel>(m.bar, host.get());
   m.panel->SetName("Panel1");
   m.combo = Place<fw::ComboBox>(m.bar, host.get());
@@ -64,6 +63,11 @@ TEST(BandBar, BandsHoldTheirControlsInTheWindow) {
   EXPECT_EQ(BandChild(m.bar, 1), m.panel->Handle());
   EXPECT_EQ(BandChild(m.bar, 2), m.combo->Handle());
   EXPECT_EQ(m.bar->Height(), 57);
+  EXPECT_EQ(m.tool->Align(), fw::TAlign::alTop);
+  RECT band{};
+  ::SendMessageA(m.bar->Handle(), RB_GETRECT, 0, reinterpret_cast<LPARAM>(&band));
+  EXPECT_LT(m.tool->Width(), band.right - band.left);
+  EXPECT_GT(m.tool->Left(), band.left);
   // The children sit where the bar put them, and report it.
   RECT r;
   ::GetWindowRect(m.panel->Handle(), &r);
