@@ -467,6 +467,7 @@ void ComboBox::CreateParams(fw::CreateParams& p) {
       break;
   }
   if (m_sorted) p.style |= CBS_SORT;
+  m_closedHeight = m_height;
   if (m_style != TComboBoxStyle::csSimple) p.height = DroppedHeight();
 }
 
@@ -477,6 +478,18 @@ int ComboBox::DroppedHeight() {
 
 void ComboBox::CreateWnd() {
   Control::CreateWnd();
+  RECT r;
+  ::GetWindowRect(m_handle, &r);
+  if (m_style != TComboBoxStyle::csSimple && r.bottom - r.top > m_closedHeight + FontLineHeight(Font())) {
+    // Wine keeps a new box as tall as its open list until it is first
+    // resized, and band bars centre their children by that height. Sizing it
+    // once (without adding the list's room, which the box keeps) makes the
+    // window the closed box, as Windows has it from the start.
+    m_inSize = true;
+    ::SetWindowPos(m_handle, nullptr, 0, 0, m_width, m_closedHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_inSize = false;
+    UpdateStoredBounds();
+  }
   FillWindow();
   if (m_maxLength > 0) ::SendMessageA(m_handle, CB_LIMITTEXT, static_cast<WPARAM>(m_maxLength), 0);
   ::SendMessageA(m_handle, CB_SETMINVISIBLE, static_cast<WPARAM>(m_dropDownCount), 0);

@@ -258,6 +258,7 @@ class ComboBox : public Control {
   HWND m_edit = nullptr;
   WNDPROC m_editDefProc = nullptr;
   bool m_inSize = false;
+  int m_closedHeight = 21;
 };
 
 // ---------------------------------------------------------------- buttons

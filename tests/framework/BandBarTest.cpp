@@ -75,6 +75,18 @@ TEST(BandBar, BandsHoldTheirControlsInTheWindow) {
   EXPECT_EQ(m.panel->Left(), r.left);
   EXPECT_EQ(m.panel->Top(), r.top);
   EXPECT_GT(m.panel->Left(), 0);
+  // Each child lies inside its band (a combo box too, whose window height
+  // includes its list on some systems until it is first sized).
+  fw::Control* controls[] = {m.tool, m.panel, m.combo};
+  for (int i = 0; i < 3; ++i) {
+    RECT band{};
+    ::SendMessageA(m.bar->Handle(), RB_GETRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&band));
+    RECT child;
+    ::GetWindowRect(controls[i]->Handle(), &child);
+    ::MapWindowPoints(HWND_DESKTOP, m.bar->Handle(), reinterpret_cast<POINT*>(&child), 2);
+    EXPECT_GE(child.top, band.top) << i;
+    EXPECT_LE(child.bottom, band.bottom) << i;
+  }
 }
 
 TEST(BandBar, GivingABandAControlOfAnotherBandTakesItFromThatBand) {
