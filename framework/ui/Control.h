@@ -86,7 +86,7 @@ class Control : public Component {
   int ClientHeight();
 
   TAlign Align() const noexcept { return m_align; }
-  void SetAlign(TAlign align);
+  virtual void SetAlign(TAlign align);
 
   bool Visible() const noexcept { return m_visible; }
   virtual void SetVisible(bool visible);

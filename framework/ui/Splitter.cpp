@@ -7,14 +7,25 @@
 namespace fw {
 
 Splitter::Splitter(Component* owner) : Control(owner) {
+  // 3 pixels either way: the layout stretches the other side, whichever
+  // edge the splitter is aligned to.
   m_align = TAlign::alLeft;
   m_width = 3;
-  m_height = 100;
+  m_height = 3;
 }
 
 void Splitter::CreateParams(fw::CreateParams& p) {
   Control::CreateParams(p);
   p.className = RegisterOwnWindowClass("OrvaneSplitter", CS_DBLCLKS);
+}
+
+void Splitter::SetAlign(TAlign align) {
+  bool toHorizontal = align == TAlign::alLeft || align == TAlign::alRight;
+  bool toVertical = align == TAlign::alTop || align == TAlign::alBottom;
+  int thickness = Horizontal() ? m_width : m_height;
+  if (toHorizontal && !Horizontal()) m_width = thickness;
+  if (toVertical && Horizontal()) m_height = thickness;
+  Control::SetAlign(align);
 }
 
 Control* Splitter::Neighbour() const {

@@ -14,7 +14,7 @@ using TCanResizeEvent = std::function<void(Object* sender, int& newSize, bool& a
 
 class Splitter : public Control {
  public:
-  // Aligned to the left and 3 pixels wide until told otherwise.
+  // Aligned to the left and 3 pixels thick until told otherwise.
   explicit Splitter(Component* owner);
 
   // The resized control never gets smaller than this, nor does the space
@@ -26,6 +26,9 @@ class Splitter : public Control {
   void SetResizeStyle(TResizeStyle v) { m_resizeStyle = v; }
   // The control that a drag resizes now, or null.
   Control* Neighbour() const;
+  // Keeps the splitter's thickness when it turns from a vertical bar into a
+  // horizontal one or back.
+  void SetAlign(TAlign align) override;
   bool Dragging() const noexcept { return m_control != nullptr; }
 
   TCanResizeEvent OnCanResize;

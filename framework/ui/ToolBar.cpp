@@ -67,8 +67,7 @@ void ToolButton::SetEnabled(bool v) {
 
 bool ToolButton::Down() const {
   if (m_toolBar && m_toolBar->HandleAllocated() && m_id) {
-    HWND h = const_cast<ToolBar*>(m_toolBar)->Handle();
-    return ::SendMessageA(h, TB_ISBUTTONCHECKED, m_id, 0) != 0;
+    return ::SendMessageA(m_toolBar->Handle(), TB_ISBUTTONCHECKED, m_id, 0) != 0;
   }
   return m_down;
 }
@@ -132,7 +131,7 @@ void ToolButton::Notification(Component* component, Operation operation) {
 RECT ToolButton::BoundsRect() const {
   RECT r{};
   if (m_toolBar && m_toolBar->HandleAllocated() && m_id)
-    ::SendMessageA(const_cast<ToolBar*>(m_toolBar)->Handle(), TB_GETRECT, m_id, reinterpret_cast<LPARAM>(&r));
+    ::SendMessageA(m_toolBar->Handle(), TB_GETRECT, m_id, reinterpret_cast<LPARAM>(&r));
   return r;
 }
 

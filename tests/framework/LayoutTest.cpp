@@ -125,8 +125,7 @@ TEST(Layout, DraggingABottomSplitterResizesTheControlBelowIt) {
   auto* pages = MakePanel(form.get(), fw::TAlign::alBottom, 110);
   auto* splitter = fw::Make<fw::Splitter>(form.get());
   splitter->SetParent(form.get());
-  splitter->SetAlign(fw::TAlign::alBottom);
-  splitter->SetHeight(3);
+  splitter->SetAlign(fw::TAlign::alBottom);  // 3 pixels thick by default
   MakePanel(form.get(), fw::TAlign::alClient, 0);
   controltest::Settle();
   int ch = form->ClientHeight();
