@@ -314,6 +314,13 @@ PageControl::~PageControl() {
   m_pages.clear();
 }
 
+TabSheet* PageControl::AddPage(const std::string& caption) {
+  auto* sheet = new TabSheet(Owner() ? Owner() : this);
+  sheet->SetCaption(caption);
+  sheet->SetPageControl(this);
+  return sheet;
+}
+
 void PageControl::InsertPage(TabSheet* page) {
   if (std::find(m_pages.begin(), m_pages.end(), page) != m_pages.end()) return;
   m_pages.push_back(page);

@@ -93,6 +93,7 @@ class TabControl : public CustomTabControl {
 
   int TabCount() const noexcept { return static_cast<int>(m_tabs.size()); }
   const std::string& Tab(int index) const { return m_tabs.at(static_cast<size_t>(index)); }
+  const std::string& TabText(int index) const { return Tab(index); }
   void SetTab(int index, const std::string& text) { SetTabTextAt(index, text); }
   const std::vector<std::string>& Tabs() const noexcept { return m_tabs; }
   void SetTabs(const std::vector<std::string>& tabs);
@@ -141,6 +142,8 @@ class PageControl : public CustomTabControl {
   explicit PageControl(Component* owner);
   ~PageControl() override;
 
+  // Creates a sheet (owned by the page control's owner) as the last page.
+  TabSheet* AddPage(const std::string& caption);
   int PageCount() const noexcept { return static_cast<int>(m_pages.size()); }
   TabSheet* Pages(int index) const { return m_pages.at(static_cast<size_t>(index)); }
   TabSheet* ActivePage() const noexcept { return m_activePage; }

@@ -485,6 +485,23 @@ ListItem* ListView::Item(int index) {
 
 ListItem* ListView::AddItem(const std::string& caption) { return InsertItem(ItemCount(), caption); }
 
+ListItem* ListView::AddItem(const std::string& caption, const std::vector<std::string>& subItems) {
+  ListItem* item = AddItem(caption);
+  if (item) item->SetSubItems(subItems);
+  return item;
+}
+
+std::string ListView::ItemCaption(int index) {
+  ListItem* item = Item(index);
+  return item ? item->Caption() : std::string();
+}
+
+std::string ListView::SubItem(int index, int subIndex) {
+  ListItem* item = Item(index);
+  if (!item || subIndex < 0 || static_cast<size_t>(subIndex) >= item->SubItems().size()) return {};
+  return item->SubItems()[static_cast<size_t>(subIndex)];
+}
+
 ListItem* ListView::InsertItem(int index, const std::string& caption) {
   if (m_ownerData) return nullptr;
   index = std::clamp(index, 0, ItemCount());

@@ -177,6 +177,8 @@ class ListView : public Control {
   ListColumn* AddColumn(const std::string& caption, int width, TAlignment alignment = TAlignment::taLeftJustify);
   void DeleteColumn(int index);
   void ClearColumns();
+  int ColumnWidth(int index) const { return Column(index)->Width(); }
+  void SetColumnWidth(int index, int width) { Column(index)->SetWidth(width); }
 
   // ---- items
   // Rows: the items' count, or the owner-data row count.
@@ -188,8 +190,14 @@ class ListView : public Control {
   ListItem* Item(int index);
   ListItem* AddItem(const std::string& caption = std::string());
   ListItem* InsertItem(int index, const std::string& caption = std::string());
+  // An item with its caption and the texts of the further columns.
+  ListItem* AddItem(const std::string& caption, const std::vector<std::string>& subItems);
   void DeleteItem(int index);
   void ClearItems();
+  void Clear() { ClearItems(); }
+  // Texts of a row (fetched through OnData in owner-data mode); empty when absent.
+  std::string ItemCaption(int index);
+  std::string SubItem(int index, int subIndex);
   void BeginUpdate();
   void EndUpdate();
   // Sorts the items (stable; negative: a before b).

@@ -285,6 +285,13 @@ void ToolBar::UpdateButton(ToolButton* b) {
   ::SendMessageA(m_handle, TB_SETBUTTONINFOA, b->m_id, reinterpret_cast<LPARAM>(&info));
 }
 
+ToolButton* ToolBar::AddButton(TToolButtonStyle style) {
+  auto* b = new ToolButton(Owner() ? Owner() : this);
+  b->SetStyle(style);
+  b->SetToolBar(this);
+  return b;
+}
+
 ToolButton* ToolBar::FindButton(UINT id) const {
   for (ToolButton* b : m_buttons)
     if (b->m_id == id) return b;
@@ -478,7 +485,7 @@ void CoolBand::Apply(UINT mask) {
   ::SendMessageA(h, RB_SETBANDINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
 }
 
-void CoolBand::SetControl(Control* control) {
+void CoolBand::SetControl(fw::Control* control) {
   if (m_control == control) return;
   if (control) {
     // The control moves here from the band that holds it now.

@@ -112,6 +112,8 @@ class ToolBar : public Control {
   ImageList* HotImages() const noexcept { return m_hotImages; }
   void SetHotImages(ImageList* v);
 
+  // Creates a button (owned by the bar's owner) and appends it.
+  ToolButton* AddButton(TToolButtonStyle style = TToolButtonStyle::tbsButton);
   int ButtonCount() const noexcept { return static_cast<int>(m_buttons.size()); }
   ToolButton* Buttons(int index) const { return m_buttons.at(static_cast<size_t>(index)); }
   ToolButton* FindButton(UINT id) const;
@@ -171,8 +173,9 @@ class CoolBand {
   void SetIndex(int index);
   // The control the band holds. Giving a band a control that another band
   // holds takes it from that band.
-  Control* GetControl() const noexcept { return m_control; }
-  void SetControl(Control* control);
+  fw::Control* GetControl() const noexcept { return m_control; }
+  fw::Control* Control() const noexcept { return m_control; }
+  void SetControl(fw::Control* control);
   int Width() const;
   void SetWidth(int v);
   // Starts a new row.
@@ -197,7 +200,7 @@ class CoolBand {
 
   CoolBar* m_owner;
   UINT m_id = 0;
-  Control* m_control = nullptr;
+  fw::Control* m_control = nullptr;
   int m_width = 100;
   bool m_break = false;
   int m_minWidth = 0;

@@ -181,9 +181,7 @@ Bar MakeToolBar(Host& host) {
   b.back->SetCaption("戻る");
   b.back->SetImageIndex(1);
   b.back->SetToolBar(b.tool);
-  b.sep = fw::Make<fw::ToolButton>(host.get());
-  b.sep->SetStyle(fw::TToolButtonStyle::tbsSeparator);
-  b.sep->SetToolBar(b.tool);
+  b.sep = b.tool->AddButton(fw::TToolButtonStyle::tbsSeparator);
   b.view = fw::Make<fw::ToolButton>(host.get());
   b.view->SetCaption("表示");
   b.view->SetStyle(fw::TToolButtonStyle::tbsDropDown);

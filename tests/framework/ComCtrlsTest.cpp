@@ -40,11 +40,12 @@ Pages MakePages(Host& host) {
   p.pc->SetHotTrack(true);
   p.pc->SetMultiLine(true);
   const char* captions[] = {"ランチャー", "実行結果", "ファイル検索", "プレビュー"};
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 3; ++i) {
     p.sheets[i] = fw::Make<fw::TabSheet>(host.get());
     p.sheets[i]->SetCaption(captions[i]);
     p.sheets[i]->SetPageControl(p.pc);
   }
+  p.sheets[3] = p.pc->AddPage(captions[3]);
   p.rich = Place<fw::RichEdit>(p.sheets[1], host.get());
   p.rich->SetAlign(fw::TAlign::alClient);
   controltest::Settle();

@@ -77,6 +77,8 @@ TEST(ListViewOwnerData, AHundredThousandRowsAreAskedForOnlyWhenShown) {
   EXPECT_EQ(WindowItemText(d.lv, 54321, 0), RowText(54321, 0));
   EXPECT_EQ(WindowItemText(d.lv, 54321, 2), RowText(54321, 2));
   EXPECT_EQ(d.lv->Item(123)->SubItems().at(0), RowText(123, 1));
+  EXPECT_EQ(d.lv->ItemCaption(99999), RowText(99999, 0));
+  EXPECT_EQ(d.lv->SubItem(5, 1), RowText(5, 2));
 }
 
 TEST(ListViewOwnerData, TypeAheadIsAnsweredByTheFindHandler) {
@@ -162,10 +164,8 @@ TEST(ListView, ItemsSortSelectAndSurviveANewWindow) {
   lv->SetMultiSelect(true);
   lv->AddColumn("名前", 150);
   lv->AddColumn("実行ファイル", 250);
-  for (const char* name : {"ソフト", "アプリ", "ツール"}) {
-    fw::ListItem* item = lv->AddItem(name);
-    item->AddSubItem(std::string("C:\\") + name + ".exe");
-  }
+  for (const char* name : {"ソフト", "アプリ", "ツール"}) lv->AddItem(name, {std::string("C:\\") + name + ".exe"});
+  EXPECT_EQ(lv->SubItem(1, 0), "C:\\アプリ.exe");
   int deleted = 0;
   lv->OnDeletion = [&](fw::Object*, fw::ListItem*) { ++deleted; };
   lv->CustomSort([](fw::ListItem* a, fw::ListItem* b) { return a->Caption().compare(b->Caption()); });
