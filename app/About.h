@@ -1,0 +1,12 @@
+#pragma once
+// The about box.
+#include "app/Dialogs.h"
+
+namespace orvane {
+
+class TForm2 : public DialogForm {
+ public:
+  explicit TForm2(fw::Component* owner) : DialogForm(owner, "Form2", "バージョン情報", 418, 100) {}
+};
+
+}  // namespace orvane

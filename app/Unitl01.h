@@ -1,0 +1,156 @@
+#pragma once
+// The main window: folder tree, bookmark tabs around the contents list, tool
+// tabs, the command box, and the start-up and shutdown of the program's state.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/ui/Actions.h"
+#include "framework/ui/ComCtrls.h"
+#include "framework/ui/Form.h"
+#include "framework/ui/ImageList.h"
+#include "framework/ui/Menus.h"
+#include "framework/ui/Splitter.h"
+#include "framework/ui/StdCtrls.h"
+#include "framework/ui/ToolBar.h"
+
+namespace orvane {
+
+// The list view styles of the contents list, in the order of the "Stype" codes.
+enum class TViewStyle { vsIcon, vsSmallIcon, vsReport, vsList };
+
+class TForm1 : public fw::Form {
+ public:
+  explicit TForm1(fw::Component* owner);
+  ~TForm1() override;
+
+  // Designer components.
+  fw::CoolBar* CoolBar1;
+  fw::ToolBar* ToolBar1;
+  fw::ToolButton* ToolButton1;  // back
+  fw::ToolButton* ToolButton2;  // forward
+  fw::ToolButton* ToolButton5;  // up
+  fw::ToolButton* HomeButton;
+  fw::ToolButton* ToolButton3;  // separator
+  fw::ToolButton* ToolButton4;  // view (drop-down)
+  fw::ToolButton* ToolButton6;  // separator
+  fw::ToolButton* ToolButton7;  // add bookmark
+  fw::ToolButton* ToolsButton;
+  fw::ToolButton* ToolButton8;  // separator
+  fw::ToolButton* JumpButton;
+  fw::Panel* Panel1;
+  fw::ComboBox* ComboBox2;  // jump list
+  fw::ComboBox* ShellComboBox1;
+  fw::TreeView* ShellTreeView1;
+  fw::Splitter* Splitter1;
+  fw::TabControl* TabControl1;
+  fw::ListView* ShellListView1;
+  fw::Splitter* Splitter3;
+  fw::PageControl* PageControl1;
+  fw::TabSheet* TabSheet2;  // launcher
+  fw::TabSheet* TabSheet1;  // execution results
+  fw::TabSheet* TabSheet3;  // file search
+  fw::TabSheet* TabSheet4;  // preview
+  fw::ListView* ListView2;  // launcher list
+  fw::RichEdit* RichEdit1;
+  fw::Panel* CommandPanel;  // the bottom line that holds Label1 and Edit1
+  fw::Label* Label1;
+  fw::Edit* Edit1;
+  fw::StatusBar* ShellStatusBar1;
+  fw::Component* ShellTrayIcon1;
+  fw::PopupMenu* ShellPopupMenu1;
+  fw::PopupMenu* ShellSystemMenu1;
+
+  fw::ImageList* ToolImageL;
+  fw::MainMenu* MainMenu1;
+  fw::PopupMenu* PopupMenu1;  // contents list
+  fw::PopupMenu* PopupMenu2;  // view drop-down
+  fw::PopupMenu* PopupMenu3;  // tab strip
+  fw::PopupMenu* ComPopupMenu;  // results pane
+  fw::PopupMenu* LancherPopup;
+
+  fw::ActionList* ActionList1;
+  fw::Action* TabClose;
+  fw::Action* ToolsOC;
+  fw::Action* Delete;
+  fw::Action* editsel;
+  fw::Action* ShellFileCut1;
+  fw::Action* ShellFileCopy1;
+  fw::Action* ShellFilePaste1;
+  fw::Action* SelectAllItem1;
+  fw::Action* ShellFileDelete1;
+  fw::Action* LargeIcon2;
+  fw::Action* SmallIcon2;
+  fw::Action* ListIcon1;
+  fw::Action* ReportIcon1;
+  fw::Action* ShellFileSortByName1;
+  fw::Action* ShellFileSortByLastWrite1;
+  fw::Action* ShellFileSortByAttr1;
+  fw::Action* ShellFileSortBySize1;
+  fw::Action* ShellFileSortByType1;
+
+  // Events of the form.
+  void FormCreate(fw::Object* sender);
+  void FormShow(fw::Object* sender);
+  void FormDestroy(fw::Object* sender);
+
+  // Commands.
+  void SioriButtonClick(fw::Object* sender);
+  void Close1Click(fw::Object* sender);
+  void UndoClick(fw::Object* sender);
+  void RedoClick(fw::Object* sender);
+  void IconizeClick(fw::Object* sender);
+  void OptionClick(fw::Object* sender);
+  void LancherSettingClick(fw::Object* sender);
+  void Exit1Click(fw::Object* sender);
+  void N1Click(fw::Object* sender);
+  void ToolsButtonClick(fw::Object* sender);
+  void JumpAddClick(fw::Object* sender);
+  void JumpDeleteClick(fw::Object* sender);
+  void Help2Click(fw::Object* sender);
+  void N2Click(fw::Object* sender);
+  void Delete1Execute(fw::Object* sender);
+  void editselExecute(fw::Object* sender);
+  void Folder1Click(fw::Object* sender);
+  void File2Click(fw::Object* sender);
+  void RichCopyClick(fw::Object* sender);
+  void RichSelectAllClick(fw::Object* sender);
+  void HomeButtonClick(fw::Object* sender);
+  void UpButtonClick(fw::Object* sender);
+  void ShellTrayIcon1MouseDown(fw::Object* sender);
+
+  // Navigation of the folder tree (the tree's path and its SetPath).
+  std::string TreePath() const { return m_treePath; }
+  bool TreeSetPath(const std::string& path);
+
+  // The view style of the contents list.
+  TViewStyle ViewStyle() const;
+  void SetViewStyle(TViewStyle style);
+
+  // The home folder of the Home command.
+  const std::string& HomeFolder() const noexcept { return m_homeFolder; }
+  bool FirstShow() const noexcept { return m_firstShow != 0; }
+  // The sort order the first showing selected: 0 name, 1 date, 2 attributes, 3 size, 4 type.
+  int SortOrder() const noexcept { return m_sortOrder; }
+  // The bookmark tab texts, in order.
+  std::vector<std::string> TabTexts() const;
+
+ private:
+  void BuildComponents();
+  void BuildMenus();
+  void BuildActions();
+  void RestoreLayout();
+  void FillLauncher();
+  fw::Control* BandControlByName(const std::string& name);
+
+  std::string m_treePath;
+  HICON m_trayIcon = nullptr;  // shared application icon, not owned
+  // The file search's worker, when a search has run.
+  std::unique_ptr<fw::Object> m_searchThread;
+  std::string m_homeFolder;
+  unsigned char m_firstShow = 1;
+  int m_sortOrder = 0;
+  bool m_startFromCommandLine = false;
+};
+
+}  // namespace orvane

@@ -1,0 +1,202 @@
+// The main window in-process, with its settings file in a temporary folder.
+#include <gtest/gtest.h>
+
+#include "app/Globals.h"
+#include "app/Unitl01.h"
+#include "framework/ui/Application.h"
+#include "tests/common/MessagePump.h"
+#include "tests/common/TempDir.h"
+
+namespace {
+
+using orvane::TForm1;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fw::Application().Initialize();
+    orvane::UseProgramLocation(m_dir / "Orvane.exe");
+    orvane::ProgramArgs().clear();
+  }
+  void TearDown() override {
+    Destroy();
+    orvane::ProgramArgs().clear();
+  }
+
+  std::string IniPath() const { return m_dir / "Orvane.INI"; }
+  void WriteIni(const std::string& text) { testsupport::WriteFile(IniPath(), text); }
+  std::string ReadIni() const { return testsupport::ReadFile(IniPath()); }
+
+  TForm1* Create(bool show = true) {
+    m_form = fw::Application().CreateForm<TForm1>();
+    if (show) {
+      m_form->Show();
+      testsupport::PumpFor(50);
+    }
+    return m_form;
+  }
+  void Destroy() {
+    if (m_form) {
+      fw::Application().DestroyForms();
+      m_form = nullptr;
+    }
+  }
+
+  testsupport::TempDir m_dir;
+  TForm1* m_form = nullptr;
+};
+
+// Section and key names of an INI text in file order ("[s]" and "s/k").
+std::vector<std::string> Outline(const std::string& text) {
+  std::vector<std::string> out;
+  std::string section;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find("\r\n", pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 2;
+    if (line.size() > 1 && line.front() == '[') {
+      section = line.substr(1, line.size() - 2);
+      out.push_back("[" + section + "]");
+    } else if (auto eq = line.find('='); eq != std::string::npos) {
+      out.push_back(section + "/" + line.substr(0, eq));
+    }
+  }
+  return out;
+}
+
+TEST_F(MainWindowTest, NoSettingsFileEndsWithKeysInShutdownOrder) {
+  Create();
+  EXPECT_EQ(m_form->Caption(), "Orvane");
+  EXPECT_EQ(m_form->Width(), 728);
+  EXPECT_EQ(m_form->Height(), 571);
+  Destroy();
+  const std::vector<std::string> expected = {
+      "[Tabs]",        "Tabs/multi",      "[column]",       "column/name",   "column/size",   "column/type",
+      "column/update", "column/zoku",     "[window]",       "window/left",   "window/top",    "window/height",
+      "window/width",  "window/state",    "[cool]",         "cool/toolLeft", "cool/toolTop",  "cool/jumpLeft",
+      "cool/jumpTop",  "cool/SComboLeft", "cool/SComboTop", "cool/item0",    "cool/item1",    "cool/item2",
+      "cool/itemw0",   "cool/itemw1",     "cool/itemw2",    "cool/itemb0",   "cool/itemb1",   "cool/itemb2"};
+  std::string ini = ReadIni();
+  EXPECT_EQ(Outline(ini), expected) << ini;
+  // Without "kioku" the columns keep their default widths and the designed bounds are written.
+  EXPECT_NE(ini.find("name=140\r\nsize=80\r\ntype=100\r\nupdate=104\r\nzoku=38\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("left=251\r\ntop=144\r\nheight=571\r\nwidth=728\r\nstate=0\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("item0=ToolBar1\r\nitem1=Panel1\r\nitem2=ShellComboBox1\r\n"), std::string::npos) << ini;
+  // Keys only the options dialog writes are left alone.
+  EXPECT_EQ(ini.find("kioku"), std::string::npos);
+  EXPECT_EQ(ini.find("saveSiori"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, KiokuRestoresLayoutAndMaximisesAfterNormalBounds) {
+  WriteIni(
+      "[column]\r\nkioku=1\r\nname=200\r\nsize=61\r\ntype=62\r\nupdate=63\r\nzoku=64\r\n"
+      "[window]\r\ntop=40\r\nwidth=640\r\nleft=30\r\nheight=480\r\nstate=1\r\n"
+      "[cool]\r\nitem0=ShellComboBox1\r\nitemw0=300\r\nitemb0=0\r\n"
+      "item1=abcdef\r\nitemw1=250\r\nitemb1=1\r\n"
+      "item2=XX\r\nitemw2=999\r\nitemb2=1\r\n");
+  Create();
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(m_form->ShellListView1->ColumnWidth(i), (i == 0 ? 200 : 60 + i)) << "column " << i;
+  RECT normal = m_form->NormalBounds();
+  EXPECT_EQ(normal.left, 30);
+  EXPECT_EQ(normal.top, 40);
+  EXPECT_EQ(normal.right - normal.left, 640);
+  EXPECT_EQ(normal.bottom - normal.top, 480);
+  EXPECT_EQ(m_form->WindowState(), fw::TWindowState::wsMaximized);
+
+  // A 14-character name gives the path box, a 6-character one Panel1; a name
+  // of another length leaves band 2 as designed (it lost its control to band 0).
+  EXPECT_EQ(m_form->CoolBar1->Bands(0)->Control(), m_form->ShellComboBox1);
+  EXPECT_EQ(m_form->CoolBar1->Bands(1)->Control(), m_form->Panel1);
+  EXPECT_TRUE(m_form->CoolBar1->Bands(1)->Break());
+  EXPECT_FALSE(m_form->CoolBar1->Bands(2)->Break());
+  EXPECT_NE(m_form->CoolBar1->Bands(2)->Width(), 999);
+
+  // Maximised at exit: only "state" is written; the normal bounds stay.
+  Destroy();
+  std::string ini = ReadIni();
+  EXPECT_NE(ini.find("top=40\r\nwidth=640\r\nleft=30\r\nheight=480\r\nstate=1\r\n"), std::string::npos) << ini;
+}
+
+TEST_F(MainWindowTest, KiokuWithoutBandNamesPutsToolBarInLastBand) {
+  WriteIni("[column]\r\nkioku=1\r\n");
+  Create();
+  EXPECT_EQ(m_form->CoolBar1->Bands(0)->Control(), nullptr);
+  EXPECT_EQ(m_form->CoolBar1->Bands(1)->Control(), nullptr);
+  EXPECT_EQ(m_form->CoolBar1->Bands(2)->Control(), m_form->ToolBar1);
+  Destroy();
+  std::string ini = ReadIni();
+  EXPECT_NE(ini.find("item0=\r\nitem1=\r\nitem2=ToolBar1\r\n"), std::string::npos) << ini;
+}
+
+TEST_F(MainWindowTest, FileArgumentOpensItsFolderAndKeepsHomeDisabled) {
+  std::string home = m_dir / "home";
+  std::string start = m_dir / "ソフト";  // second byte of "ソ" is a backslash
+  ::CreateDirectoryA(home.c_str(), nullptr);
+  ::CreateDirectoryA(start.c_str(), nullptr);
+  testsupport::WriteFile(start + "\\a.txt", "x");
+  WriteIni("[Home]\r\nホーム=" + home + "\r\n");
+  orvane::ProgramArgs() = {start + "\\a.txt"};
+  Create(false);
+  EXPECT_EQ(m_form->TreePath(), start);
+  EXPECT_FALSE(m_form->HomeButton->Enabled());
+  EXPECT_EQ(m_form->HomeFolder(), home);
+  Destroy();
+
+  // Without an argument the home folder is visited and the button enabled.
+  orvane::ProgramArgs().clear();
+  Create(false);
+  EXPECT_EQ(m_form->TreePath(), home);
+  EXPECT_TRUE(m_form->HomeButton->Enabled());
+}
+
+TEST_F(MainWindowTest, SaveSioriLoadsTabsAndAppendsStartFolder) {
+  std::string start = m_dir.Path();
+  testsupport::WriteFile(m_dir / "siori.dat", "C:\\a\nC:\\b\r\nC:\\c");
+  WriteIni("[window]\r\nsaveSiori=1\r\n");
+  orvane::ProgramArgs() = {start};
+  Create(false);
+  EXPECT_EQ(m_form->TabTexts(), (std::vector<std::string>{"C:\\a", "C:\\b", "C:\\c", start}));
+  EXPECT_EQ(m_form->TabControl1->TabIndex(), 3);
+  Destroy();
+  EXPECT_EQ(testsupport::ReadFile(m_dir / "siori.dat"), "C:\\a\r\nC:\\b\r\nC:\\c\r\n" + start + "\r\n");
+}
+
+TEST_F(MainWindowTest, MissingBookmarkFileIsReportedAndTheWindowStillOpens) {
+  WriteIni("[window]\r\nsaveSiori=1\r\n");
+  std::vector<std::string> boxes;
+  fw::TApplication::SetMessageBoxHook([&](HWND, const std::string& text, const std::string&, UINT) {
+    boxes.push_back(text);
+    return IDOK;
+  });
+  Create();
+  fw::TApplication::SetMessageBoxHook(nullptr);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("siori.dat"), std::string::npos) << boxes[0];
+  EXPECT_TRUE(::IsWindowVisible(m_form->Handle()));
+}
+
+TEST_F(MainWindowTest, StartupAppliesViewStylesToolTabsAndLauncher) {
+  WriteIni(
+      "[SType]\r\nStype=3\r\n[Tabs]\r\nTabHide=1\r\nTabActive=0x2\r\nmulti=0\r\n"
+      "[lancher]\r\nメモ帳=C:\\windows\\notepad.exe\r\ncalc=C:\\windows\\calc.exe\r\n"
+      "[lancher1]\r\nメモ帳=a.txt\r\nStype=3\r\n[sort]\r\nsort=3\r\n");
+  Create();
+  EXPECT_EQ(m_form->ViewStyle(), orvane::TViewStyle::vsList);
+  EXPECT_FALSE(m_form->PageControl1->Visible());
+  EXPECT_FALSE(m_form->Splitter3->Visible());
+  EXPECT_EQ(m_form->PageControl1->ActivePageIndex(), 2);
+  EXPECT_FALSE(m_form->TabControl1->MultiLine());
+  ASSERT_EQ(m_form->ListView2->ItemCount(), 2);
+  EXPECT_EQ(m_form->ListView2->ItemCaption(0), "メモ帳");
+  EXPECT_EQ(m_form->ListView2->SubItem(0, 0), "C:\\windows\\notepad.exe");
+  EXPECT_EQ(m_form->ListView2->SubItem(0, 1), "a.txt");
+  EXPECT_EQ(m_form->ListView2->SubItem(1, 1), "");
+  EXPECT_EQ(m_form->ListView2->ViewStyle(), fw::TViewStyle::vsReport);
+  EXPECT_EQ(m_form->SortOrder(), 3);
+  EXPECT_FALSE(m_form->FirstShow());
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// End to end: the real Orvane.exe, started as its own process under Wine.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/common/TempDir.h"
+#include "tests/e2e/Driver.h"
+
+namespace {
+
+// Section names and keys of an INI file, in file order ("[s]" and "s/k").
+std::vector<std::string> IniOutline(const std::string& text) {
+  std::vector<std::string> out;
+  std::string section;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = text.find_first_not_of("\r\n", end);
+    if (pos == std::string::npos) pos = text.size();
+    if (line.size() > 1 && line.front() == '[' && line.back() == ']') {
+      section = line.substr(1, line.size() - 2);
+      out.push_back("[" + section + "]");
+    } else if (auto eq = line.find('='); eq != std::string::npos) {
+      out.push_back(section + "/" + line.substr(0, eq));
+    }
+  }
+  return out;
+}
+
+TEST(EndToEnd, StartsShowsMainWindowAndWritesSettingsOnClose) {
+  testsupport::TempDir dir;
+  ASSERT_TRUE(e2e::InstallCopy(dir.Path()));
+  e2e::OrvaneProcess orvane;
+  ASSERT_TRUE(orvane.Start(dir / "Orvane.exe"));
+
+  HWND main = orvane.WaitForWindow("OrvaneForm", "Orvane", 30000);
+  ASSERT_NE(main, nullptr) << "the main window with the caption \"Orvane\" did not appear";
+  EXPECT_TRUE(::IsWindowVisible(main));
+
+  // The command line sits at the bottom: its label and the tool tabs exist.
+  EXPECT_NE(e2e::FindChild(main, "Static", "コマンド："), nullptr);
+  HWND tabs = e2e::FindChild(main, "SysTabControl32");
+  EXPECT_NE(tabs, nullptr);
+
+  // The application title lives in the hidden application window.
+  bool titled = false;
+  for (const auto& w : orvane.TopLevelWindows()) titled |= (w.text == "OrvaneDesk");
+  EXPECT_TRUE(titled);
+
+  DWORD code = 1;
+  ASSERT_TRUE(orvane.CloseAndWait(main, 30000, &code)) << "Orvane did not end after WM_CLOSE";
+  EXPECT_EQ(code, 0u);
+
+  std::string ini = testsupport::ReadFile(dir / "Orvane.INI");
+  ASSERT_FALSE(ini.empty()) << "Orvane.INI was not written beside the executable";
+  std::vector<std::string> outline = IniOutline(ini);
+  const std::vector<std::string> expected = {
+      "[Tabs]",        "Tabs/multi",     "[column]",      "column/name",   "column/size",   "column/type",
+      "column/update", "column/zoku",    "[window]",      "window/left",   "window/top",    "window/height",
+      "window/width",  "window/state",   "[cool]",        "cool/toolLeft", "cool/toolTop",  "cool/jumpLeft",
+      "cool/jumpTop",  "cool/SComboLeft", "cool/SComboTop", "cool/item0",   "cool/item1",    "cool/item2",
+      "cool/itemw0",   "cool/itemw1",    "cool/itemw2",   "cool/itemb0",   "cool/itemb1",   "cool/itemb2"};
+  EXPECT_EQ(outline, expected) << ini;
+  EXPECT_NE(ini.find("item0=ToolBar1"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("item1=Panel1"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("item2=ShellComboBox1"), std::string::npos) << ini;
+}
+
+}  // namespace
