@@ -192,6 +192,24 @@ LRESULT Control::DefaultHandler(UINT msg, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcA(m_handle, msg, wp, lp);
 }
 
+bool Control::DoKeyMessage(UINT msg, WPARAM& wp) {
+  if (msg == WM_CHAR) {
+    if (!OnKeyPress) return false;
+    char ch = static_cast<char>(wp);
+    OnKeyPress(this, ch);
+    if (ch == 0) return true;
+    wp = static_cast<unsigned char>(ch);
+    return false;
+  }
+  auto& handler = (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) ? OnKeyDown : OnKeyUp;
+  if (!handler) return false;
+  WORD key = static_cast<WORD>(wp);
+  handler(this, key, KeyboardShiftState());
+  if (key == 0) return true;
+  wp = key;
+  return false;
+}
+
 LRESULT Control::Perform(UINT msg, WPARAM wp, LPARAM lp) {
   HWND h = Handle();
   return h ? ::SendMessageA(h, msg, wp, lp) : 0;
@@ -259,23 +277,9 @@ LRESULT Control::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_KEYUP:
-    case WM_SYSKEYUP: {
-      auto& handler = (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) ? OnKeyDown : OnKeyUp;
-      if (handler) {
-        WORD key = static_cast<WORD>(wp);
-        handler(this, key, KeyboardShiftState());
-        if (key == 0) return 0;
-        wp = key;
-      }
-      break;
-    }
+    case WM_SYSKEYUP:
     case WM_CHAR:
-      if (OnKeyPress) {
-        char ch = static_cast<char>(wp);
-        OnKeyPress(this, ch);
-        if (ch == 0) return 0;
-        wp = static_cast<unsigned char>(ch);
-      }
+      if (DoKeyMessage(msg, wp)) return 0;
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

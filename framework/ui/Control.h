@@ -177,6 +177,9 @@ class Control : public Component {
   // Window procedure of this control; default handling goes to DefaultHandler.
   virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT DefaultHandler(UINT msg, WPARAM wp, LPARAM lp);
+  // Raises OnKeyDown/OnKeyUp/OnKeyPress for a key message; a handler may
+  // change the key in wp. True when a handler swallowed it (set it to 0).
+  bool DoKeyMessage(UINT msg, WPARAM& wp);
 
   // Client rectangle in which aligned children are placed.
   virtual RECT AlignClientRect();

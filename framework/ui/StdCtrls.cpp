@@ -648,23 +648,9 @@ LRESULT ComboBox::EditWndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_KEYUP:
-    case WM_SYSKEYUP: {
-      auto& handler = (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) ? OnKeyDown : OnKeyUp;
-      if (handler) {
-        WORD key = static_cast<WORD>(wp);
-        handler(this, key, KeyboardShiftState());
-        if (key == 0) return 0;
-        wp = key;
-      }
-      break;
-    }
+    case WM_SYSKEYUP:
     case WM_CHAR:
-      if (OnKeyPress) {
-        char ch = static_cast<char>(wp);
-        OnKeyPress(this, ch);
-        if (ch == 0) return 0;
-        wp = static_cast<unsigned char>(ch);
-      }
+      if (DoKeyMessage(msg, wp)) return 0;
       break;
     case WM_GETDLGCODE: {
       UINT r = static_cast<UINT>(CallEditDefault(msg, wp, lp));

@@ -5,6 +5,7 @@
 #include "app/Unitl01.h"
 #include "framework/ui/Application.h"
 #include "tests/common/MessagePump.h"
+#include "tests/common/IniOutline.h"
 #include "tests/common/TempDir.h"
 
 namespace {
@@ -46,26 +47,6 @@ class MainWindowTest : public ::testing::Test {
   TForm1* m_form = nullptr;
 };
 
-// Section and key names of an INI text in file order ("[s]" and "s/k").
-std::vector<std::string> Outline(const std::string& text) {
-  std::vector<std::string> out;
-  std::string section;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find("\r\n", pos);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    pos = end + 2;
-    if (line.size() > 1 && line.front() == '[') {
-      section = line.substr(1, line.size() - 2);
-      out.push_back("[" + section + "]");
-    } else if (auto eq = line.find('='); eq != std::string::npos) {
-      out.push_back(section + "/" + line.substr(0, eq));
-    }
-  }
-  return out;
-}
-
 TEST_F(MainWindowTest, NoSettingsFileEndsWithKeysInShutdownOrder) {
   Create();
   EXPECT_EQ(m_form->Caption(), "Orvane");
@@ -79,7 +60,7 @@ TEST_F(MainWindowTest, NoSettingsFileEndsWithKeysInShutdownOrder) {
       "cool/jumpTop",  "cool/SComboLeft", "cool/SComboTop", "cool/item0",    "cool/item1",    "cool/item2",
       "cool/itemw0",   "cool/itemw1",     "cool/itemw2",    "cool/itemb0",   "cool/itemb1",   "cool/itemb2"};
   std::string ini = ReadIni();
-  EXPECT_EQ(Outline(ini), expected) << ini;
+  EXPECT_EQ(testsupport::IniOutline(ini), expected) << ini;
   // Without "kioku" the columns keep their default widths and the designed bounds are written.
   EXPECT_NE(ini.find("name=140\r\nsize=80\r\ntype=100\r\nupdate=104\r\nzoku=38\r\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("left=251\r\ntop=144\r\nheight=571\r\nwidth=728\r\nstate=0\r\n"), std::string::npos) << ini;

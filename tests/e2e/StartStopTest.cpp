@@ -3,31 +3,11 @@
 
 #include <algorithm>
 
+#include "tests/common/IniOutline.h"
 #include "tests/common/TempDir.h"
 #include "tests/e2e/Driver.h"
 
 namespace {
-
-// Section names and keys of an INI file, in file order ("[s]" and "s/k").
-std::vector<std::string> IniOutline(const std::string& text) {
-  std::vector<std::string> out;
-  std::string section;
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    pos = text.find_first_not_of("\r\n", end);
-    if (pos == std::string::npos) pos = text.size();
-    if (line.size() > 1 && line.front() == '[' && line.back() == ']') {
-      section = line.substr(1, line.size() - 2);
-      out.push_back("[" + section + "]");
-    } else if (auto eq = line.find('='); eq != std::string::npos) {
-      out.push_back(section + "/" + line.substr(0, eq));
-    }
-  }
-  return out;
-}
 
 TEST(EndToEnd, StartsShowsMainWindowAndWritesSettingsOnClose) {
   testsupport::TempDir dir;
@@ -55,7 +35,7 @@ TEST(EndToEnd, StartsShowsMainWindowAndWritesSettingsOnClose) {
 
   std::string ini = testsupport::ReadFile(dir / "Orvane.INI");
   ASSERT_FALSE(ini.empty()) << "Orvane.INI was not written beside the executable";
-  std::vector<std::string> outline = IniOutline(ini);
+  std::vector<std::string> outline = testsupport::IniOutline(ini);
   const std::vector<std::string> expected = {
       "[Tabs]",        "Tabs/multi",     "[column]",      "column/name",   "column/size",   "column/type",
       "column/update", "column/zoku",    "[window]",      "window/left",   "window/top",    "window/height",
