@@ -5,3 +5,4 @@
 #include "shell/Shellcst.h"
 #include "shell/ShellCtrlList.h"
 #include "shell/ShellItems.h"
+#include "shell/ShellPopupMenu.h"
