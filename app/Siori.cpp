@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/base/Exception.h"
+#include "framework/base/FileOpen.h"
 #include "framework/base/Handle.h"
 
 namespace orvane {
@@ -26,8 +27,9 @@ std::vector<std::string> SplitSioriLines(const std::string& text) {
 }
 
 std::vector<std::string> LoadSioriFile(const std::string& path) {
-  fw::FileHandle f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Another instance may be writing it at this moment (instances closing at
+  // once): wait a little for it rather than report the file as unreadable.
+  fw::FileHandle f = fw::OpenFileWaiting(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   if (!f) throw fw::Exception(fw::Format("ファイル %s を開けません", path.c_str()));
   std::string text;
   char buf[8192];
@@ -44,8 +46,7 @@ std::vector<std::string> LoadSioriFile(const std::string& path) {
 void SaveSioriFile(const std::string& path, const std::vector<std::string>& lines) {
   std::string text;
   for (const auto& l : lines) text += l + "\r\n";
-  fw::FileHandle f(
-      ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  fw::FileHandle f = fw::OpenFileWaiting(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
   if (!f) throw fw::Exception(fw::Format("ファイル %s を作成できません", path.c_str()));
   DWORD done = 0;
   if (!::WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) || done != text.size())

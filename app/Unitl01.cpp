@@ -8,6 +8,7 @@
 
 #include "app/Globals.h"
 #include "app/Siori.h"
+#include "app/WindowBounds.h"
 #include "framework/base/Mbcs.h"
 #include "framework/ui/Application.h"
 #include "resources/resource.h"
@@ -48,6 +49,10 @@ std::string DesktopDirectory() {
 }
 
 std::string Key(const char* prefix, int i) { return prefix + std::to_string(i); }
+
+constexpr int kBandWidth = 241;
+
+std::string SioriPath() { return ExeDir() + "siori.dat"; }
 
 }  // namespace
 
@@ -185,9 +190,7 @@ void TForm1::BuildComponents() {
   Edit1->SetBorderStyle(fw::TBorderStyle::bsNone);
   Edit1->SetFont("ＭＳ Ｐゴシック", 15, SHIFTJIS_CHARSET);
   Edit1->SetBounds(64, 0, 600, 17);
-  CommandPanel->OnResize = [this](fw::Object*) {
-    Edit1->SetWidth(std::max(0, CommandPanel->Width() - Edit1->Left()));
-  };
+  CommandPanel->OnResize = [this](fw::Object*) { Edit1->SetWidth(std::max(0, CommandPanel->Width() - Edit1->Left())); };
 
   PageControl1 = fw::Make<fw::PageControl>(this);
   PageControl1->SetName("PageControl1");
@@ -408,7 +411,8 @@ void TForm1::BuildMenus() {
   item(LancherPopup->Items(), "実行");
   item(LancherPopup->Items(), "設定", fw::scNone, handler(&TForm1::LancherSettingClick));
   fw::MenuItem* show3 = item(LancherPopup->Items(), "表示");
-  item(show3, "大きいアイコン(&G)", fw::scNone, [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsIcon); });
+  item(show3, "大きいアイコン(&G)", fw::scNone,
+       [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsIcon); });
   item(show3, "小さいアイコン(&M)", fw::scNone,
        [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsSmallIcon); });
   item(show3, "リスト(&L)", fw::scNone, [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsList); });
@@ -432,10 +436,14 @@ bool TForm1::TreeSetPath(const std::string& path) {
 
 TViewStyle TForm1::ViewStyle() const {
   switch (ShellListView1->ViewStyle()) {
-    case fw::TViewStyle::vsIcon: return TViewStyle::vsIcon;
-    case fw::TViewStyle::vsSmallIcon: return TViewStyle::vsSmallIcon;
-    case fw::TViewStyle::vsList: return TViewStyle::vsList;
-    default: return TViewStyle::vsReport;
+    case fw::TViewStyle::vsIcon:
+      return TViewStyle::vsIcon;
+    case fw::TViewStyle::vsSmallIcon:
+      return TViewStyle::vsSmallIcon;
+    case fw::TViewStyle::vsList:
+      return TViewStyle::vsList;
+    default:
+      return TViewStyle::vsReport;
   }
 }
 
@@ -454,10 +462,14 @@ std::vector<std::string> TForm1::TabTexts() const {
 fw::Control* TForm1::BandControlByName(const std::string& name) {
   // Only the length of the stored name is looked at (in bytes, as stored).
   switch (name.size()) {
-    case 6: return Panel1;
-    case 8: return ToolBar1;
-    case 14: return ShellComboBox1;
-    default: return nullptr;
+    case 6:
+      return Panel1;
+    case 8:
+      return ToolBar1;
+    case 14:
+      return ShellComboBox1;
+    default:
+      return nullptr;
   }
 }
 
@@ -513,12 +525,24 @@ void TForm1::FormCreate(fw::Object*) {
     TreeSetPath(m_homeFolder);
   }
 
-  // 9. Bookmarks kept from the last run.
+  // 9. Bookmarks kept from the last run. A bookmark file that cannot be read
+  // is reported and the start-up goes on: the rest of the window is the
+  // user's saved layout, which the close would otherwise overwrite with
+  // defaults.
   if (ini.ReadBool("window", "saveSiori", false)) {
-    std::vector<std::string> lines = LoadSioriFile(ExeDir() + "siori.dat");
-    TabControl1->ClearTabs();
-    for (const auto& l : lines) TabControl1->AddTab(l);
-    TabControl1->AddTab(m_treePath);
+    const std::string sioriPath = SioriPath();
+    std::vector<std::string> tabs;
+    try {
+      tabs = LoadSioriFile(sioriPath);
+    } catch (const std::exception& e) {
+      // The file may be there and only held by someone else (another
+      // instance): then it still holds the user's bookmarks, and this run's
+      // tabs must not replace it at the close.
+      m_keepSioriFile = ::GetFileAttributesA(sioriPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+      fw::Application().HandleException(e);
+    }
+    tabs.push_back(m_treePath);
+    TabControl1->SetTabs(tabs);
     TabControl1->SetTabIndex(TabControl1->TabCount() - 1);
   }
 
@@ -551,12 +575,19 @@ void TForm1::RestoreLayout() {
   fw::IniFile& ini = Settings();
   static const char* const kColumnKeys[] = {"name", "size", "type", "update", "zoku"};
   static constexpr int kColumnDefaults[] = {140, 80, 100, 104, 38};
-  for (int i = 0; i < 5; ++i) ShellListView1->SetColumnWidth(i, ini.ReadInteger("column", kColumnKeys[i], kColumnDefaults[i]));
+  for (int i = 0; i < 5; ++i)
+    ShellListView1->SetColumnWidth(i, ini.ReadInteger("column", kColumnKeys[i], kColumnDefaults[i]));
 
-  SetTop(ini.ReadInteger("window", "top", 155));
-  SetWidth(ini.ReadInteger("window", "width", 709));
-  SetLeft(ini.ReadInteger("window", "left", 266));
-  SetHeight(ini.ReadInteger("window", "height", 539));
+  // Read in the settings' own order, then made reachable: absurd values
+  // (hand-edited, or from another monitor layout) would keep the window off
+  // every screen, and the close would write them back.
+  WindowBounds bounds;
+  bounds.top = ini.ReadInteger("window", "top", 155);
+  bounds.width = ini.ReadInteger("window", "width", 709);
+  bounds.left = ini.ReadInteger("window", "left", 266);
+  bounds.height = ini.ReadInteger("window", "height", 539);
+  bounds = UsableWindowBounds(bounds, MonitorWorkAreas(), ::GetSystemMetrics(SM_CYCAPTION));
+  SetBounds(bounds.left, bounds.top, bounds.width, bounds.height);
 
   ToolBar1->SetLeft(ini.ReadInteger("cool", "toolLeft", 9));
   ToolBar1->SetTop(ini.ReadInteger("cool", "toolTop", 0));
@@ -566,7 +597,9 @@ void TForm1::RestoreLayout() {
   ShellComboBox1->SetTop(ini.ReadInteger("cool", "ScomboTop", 27));
 
   for (int i = 0; i < 3; ++i) {
-    int width = ini.ReadInteger("cool", Key("itemw", i), 241);
+    int width = ini.ReadInteger("cool", Key("itemw", i), kBandWidth);
+    // A band of no width cannot be grabbed again.
+    if (width <= 0) width = kBandWidth;
     bool brk = ini.ReadBool("cool", Key("itemb", i), false);
     std::string name = ini.ReadString("cool", Key("item", i), "ToolBar1");
     if (fw::Control* c = BandControlByName(name)) {
@@ -600,11 +633,21 @@ void TForm1::FillLauncher() {
 void TForm1::FormShow(fw::Object*) {
   if (!m_firstShow) return;
   switch (Settings().ReadInteger("sort", "sort", 0)) {
-    case 1: ShellFileSortByLastWrite1->Execute(); break;
-    case 2: ShellFileSortByAttr1->Execute(); break;
-    case 3: ShellFileSortBySize1->Execute(); break;
-    case 4: ShellFileSortByType1->Execute(); break;
-    default: ShellFileSortByName1->Execute(); break;
+    case 1:
+      ShellFileSortByLastWrite1->Execute();
+      break;
+    case 2:
+      ShellFileSortByAttr1->Execute();
+      break;
+    case 3:
+      ShellFileSortBySize1->Execute();
+      break;
+    case 4:
+      ShellFileSortByType1->Execute();
+      break;
+    default:
+      ShellFileSortByName1->Execute();
+      break;
   }
   m_firstShow = 0;
 }
@@ -639,7 +682,7 @@ void TForm1::FormDestroy(fw::Object*) {
   }
 
   // 4. Bookmarks.
-  if (ini.ReadBool("window", "saveSiori", false)) SaveSioriFile(ExeDir() + "siori.dat", TabTexts());
+  if (ini.ReadBool("window", "saveSiori", false) && !m_keepSioriFile) SaveSioriFile(SioriPath(), TabTexts());
 
   // 5. Positions inside the band bar.
   ini.WriteInteger("cool", "toolLeft", ToolBar1->Left());

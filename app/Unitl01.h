@@ -151,6 +151,9 @@ class TForm1 : public fw::Form {
   unsigned char m_firstShow = 1;
   int m_sortOrder = 0;
   bool m_startFromCommandLine = false;
+  // The bookmark file was there but could not be read at start: it keeps the
+  // user's bookmarks, so the close leaves it alone.
+  bool m_keepSioriFile = false;
 };
 
 }  // namespace orvane

@@ -4,11 +4,16 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "framework/base/Exception.h"
+#include "framework/base/FileOpen.h"
 #include "framework/base/Handle.h"
 #include "framework/base/Mbcs.h"
 
@@ -27,7 +32,7 @@ struct Line {
   std::size_t end = 0;    // end of its text, before the line break
   std::size_t next = 0;   // first byte of the following line
   LineKind kind = LineKind::Other;
-  std::string_view name;       // section name or key, without surrounding blanks
+  std::string_view name;       // section name or key, normalized (see NormalizeName)
   std::size_t valueBegin = 0;  // entries: first byte after the "="
 };
 
@@ -53,6 +58,33 @@ std::size_t FindFirstChar(std::string_view s, char ch) noexcept {
   return std::string_view::npos;
 }
 
+// s without a last byte that is a lead byte with no trail byte after it.
+std::string_view CutLoneLeadByte(std::string_view s) noexcept {
+  std::size_t i = 0;
+  while (i < s.size()) {
+    if (IsLeadByte(static_cast<unsigned char>(s[i]))) {
+      if (i + 1 == s.size()) return s.substr(0, i);
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  return s;
+}
+
+// A name as the file holds it: no blanks around it and no lone lead byte at
+// its end. Written as "[\x88]", such a byte would swallow the "]" when read
+// (the reader takes the two bytes for one character), so the section would
+// never be found again and every write would append another copy. Names read
+// from the file go through the same cut, so both sides agree on every name.
+std::string_view NormalizeName(std::string_view s) noexcept {
+  for (;;) {
+    std::string_view t = Trim(CutLoneLeadByte(s));
+    if (t.size() == s.size()) return t;
+    s = t;
+  }
+}
+
 // The bytes "=", CR, LF and zero are below the Shift-JIS trail byte range, so
 // a plain byte search finds only whole characters.
 std::string_view CutAt(std::string_view s, std::string_view stops) noexcept {
@@ -63,16 +95,16 @@ std::string_view CutAt(std::string_view s, std::string_view stops) noexcept {
 const std::string_view kLineStops("\r\n\0", 3);
 const std::string_view kKeyStops("\r\n\0=", 4);
 
-// Names as the file can hold them. A key ends before its first "=" (the rest
-// of the line is the value); a line break would split the entry. Applying the
-// same cut on reading and writing keeps both sides agreeing on the key.
-std::string NormalizeKey(std::string_view key) { return std::string(Trim(CutAt(key, kKeyStops))); }
+// A key ends before its first "=" (the rest of the line is the value); a line
+// break would split the entry. Applying the same cut on reading and writing
+// keeps both sides agreeing on the key.
+std::string NormalizeKey(std::string_view key) { return std::string(NormalizeName(CutAt(key, kKeyStops))); }
 
 std::string NormalizeSection(std::string_view section) {
   std::string_view s = CutAt(section, kKeyStops);
   std::size_t close = FindFirstChar(s, ']');
   if (close != std::string_view::npos) s = s.substr(0, close);
-  return std::string(Trim(s));
+  return std::string(NormalizeName(s));
 }
 
 std::string NormalizeValue(std::string_view value) { return std::string(CutAt(value, kLineStops)); }
@@ -84,7 +116,7 @@ void Classify(std::string_view text, Line& line) {
     // A line holding "=" is an entry even when it starts with "[": a
     // launcher entry may well be named "[Tool]".
     line.kind = LineKind::Entry;
-    line.name = Trim(content.substr(0, eq));
+    line.name = NormalizeName(content.substr(0, eq));
     line.valueBegin = line.begin + eq + 1;
     return;
   }
@@ -93,32 +125,20 @@ void Classify(std::string_view text, Line& line) {
     std::size_t close = FindFirstChar(t.substr(1), ']');
     if (close != std::string_view::npos) {
       line.kind = LineKind::Section;
-      line.name = Trim(t.substr(1, close));
+      line.name = NormalizeName(t.substr(1, close));
     }
   }
 }
 
-// The file's lines. A line ends at CR LF, LF or a lone CR.
-std::vector<Line> SplitLines(std::string_view text) {
-  std::vector<Line> lines;
-  std::size_t pos = 0;
-  // A byte-order mark some editors put in front would hide the first section.
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
-  while (pos < text.size()) {
-    Line line;
-    line.begin = pos;
-    std::size_t br = text.find_first_of("\r\n", pos);
-    if (br == std::string_view::npos) {
-      line.end = line.next = text.size();
-    } else {
-      line.end = br;
-      line.next = br + ((text[br] == '\r' && br + 1 < text.size() && text[br + 1] == '\n') ? 2 : 1);
-    }
-    Classify(text, line);
-    lines.push_back(line);
-    pos = line.next;
-  }
-  return lines;
+// Names compare as the system compares them, without regard to case; the
+// lookup tables are keyed by the upper-case form.
+std::string Fold(std::string_view name) {
+  std::string out(name);
+  if (out.empty()) return out;
+  int n = ::LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, name.data(), static_cast<int>(name.size()), out.data(),
+                         static_cast<int>(out.size()));
+  if (n > 0) out.resize(static_cast<std::size_t>(n));
+  return out;
 }
 
 // Lines of the first section of the name: [header + 1, end).
@@ -127,21 +147,76 @@ struct SectionRange {
   std::size_t end;
 };
 
-std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::string_view name) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].kind != LineKind::Section || !SameText(lines[i].name, name)) continue;
-    std::size_t end = i + 1;
-    while (end < lines.size() && lines[end].kind != LineKind::Section) ++end;
-    return SectionRange{i, end};
-  }
-  return std::nullopt;
-}
+// One parsed copy of the file's text, with tables for finding a section and
+// a key in constant time: a start-up reads thousands of keys (launcher
+// entries), and a linear search per read made that quadratic.
+struct Parsed {
+  std::string text;
+  std::vector<Line> lines;
+  std::unordered_map<std::string, SectionRange> sections;  // first section of each folded name
+  // Per section header line: folded key -> first entry line of that key.
+  std::unordered_map<std::size_t, std::unordered_map<std::string, std::size_t>> entries;
 
-std::optional<std::size_t> FindEntry(const std::vector<Line>& lines, const SectionRange& range, std::string_view key) {
-  for (std::size_t i = range.header + 1; i < range.end; ++i)
-    if (lines[i].kind == LineKind::Entry && SameText(lines[i].name, key)) return i;
-  return std::nullopt;
-}
+  explicit Parsed(std::string t) : text(std::move(t)) {
+    std::string_view v(text);
+    std::size_t pos = 0;
+    // A byte-order mark some editors put in front would hide the first section.
+    if (v.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+    while (pos < v.size()) {
+      Line line;
+      line.begin = pos;
+      std::size_t br = v.find_first_of("\r\n", pos);
+      if (br == std::string_view::npos) {
+        line.end = line.next = v.size();
+      } else {
+        line.end = br;
+        line.next = br + ((v[br] == '\r' && br + 1 < v.size() && v[br + 1] == '\n') ? 2 : 1);
+      }
+      Classify(v, line);
+      lines.push_back(line);
+      pos = line.next;
+    }
+    std::unordered_map<std::string, std::size_t>* current = nullptr;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const Line& line = lines[i];
+      if (line.kind == LineKind::Section) {
+        // Only the first section of a name counts; entries of a later one of
+        // the same name are never found, as before.
+        bool fresh = sections.try_emplace(Fold(line.name), SectionRange{i, lines.size()}).second;
+        current = fresh ? &entries[i] : nullptr;
+        continue;
+      }
+      if (line.kind == LineKind::Entry && current) current->try_emplace(Fold(line.name), i);
+    }
+    // Every section ends where the next section line (of any name) starts.
+    std::size_t nextHeader = lines.size();
+    std::vector<std::size_t> sectionEnd(lines.size(), lines.size());
+    for (std::size_t i = lines.size(); i-- > 0;) {
+      sectionEnd[i] = nextHeader;
+      if (lines[i].kind == LineKind::Section) nextHeader = i;
+    }
+    for (auto& [name, range] : sections) range.end = sectionEnd[range.header];
+  }
+
+  std::optional<SectionRange> FindSection(std::string_view name) const {
+    auto it = sections.find(Fold(name));
+    if (it == sections.end()) return std::nullopt;
+    return it->second;
+  }
+
+  std::optional<std::size_t> FindEntry(const SectionRange& range, std::string_view key) const {
+    auto s = entries.find(range.header);
+    if (s == entries.end()) return std::nullopt;
+    auto e = s->second.find(Fold(key));
+    if (e == s->second.end()) return std::nullopt;
+    return e->second;
+  }
+
+  std::string_view Value(std::size_t entry) const {
+    const Line& line = lines[entry];
+    return std::string_view(text).substr(line.valueBegin, line.end - line.valueBegin);
+  }
+};
 
 // New lines follow the file's own line breaks; CR LF for a new file.
 std::string_view LineBreakOf(std::string_view text) {
@@ -168,27 +243,107 @@ bool ReadAll(HANDLE file, std::string& out) {
   }
 }
 
-// The file's text into text. A missing file reads as empty and is no
-// failure; false when the file is there but cannot be read (text empty).
-bool Load(const std::string& path, std::string& text) {
-  text.clear();
-  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
+// ---------------------------------------------------------------------------
+// The process's parsed copies, one per file, shared by every object opened on
+// that file. A copy is used only while the file's size and last-write time
+// are those it was read with; a change by another process drops it.
+
+struct Stamp {
+  bool exists = false;
+  ULONGLONG size = 0;
+  FILETIME written{};
+  bool operator==(const Stamp& o) const noexcept {
+    return exists == o.exists && size == o.size && written.dwLowDateTime == o.written.dwLowDateTime &&
+           written.dwHighDateTime == o.written.dwHighDateTime;
+  }
+};
+
+// False when the file's attributes cannot be read for another reason than
+// its absence (then nothing may be cached).
+bool StampOfPath(const std::string& path, Stamp& stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  stamp = Stamp{};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
     DWORD err = ::GetLastError();
     return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND;
   }
-  if (ReadAll(file.get(), text)) return true;
-  text.clear();
-  return false;
+  stamp.exists = true;
+  stamp.size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  stamp.written = data.ftLastWriteTime;
+  return true;
 }
 
-// For reading: whatever cannot be read reads as empty, so every read yields
-// its default.
-std::string Load(const std::string& path) {
+bool StampOfHandle(HANDLE file, Stamp& stamp) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  stamp = Stamp{};
+  if (!::GetFileInformationByHandle(file, &info)) return false;
+  stamp.exists = true;
+  stamp.size = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  stamp.written = info.ftLastWriteTime;
+  return true;
+}
+
+struct CacheEntry {
+  Stamp stamp;
+  std::shared_ptr<const Parsed> parsed;
+};
+
+std::mutex& CacheLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+std::unordered_map<std::string, CacheEntry>& Cache() {
+  static std::unordered_map<std::string, CacheEntry> cache;
+  return cache;
+}
+
+std::string CacheKey(const std::string& path) { return Fold(path); }
+
+std::shared_ptr<const Parsed> CachedCopy(const std::string& key, const Stamp& stamp) {
+  std::lock_guard<std::mutex> guard(CacheLock());
+  auto it = Cache().find(key);
+  if (it == Cache().end() || !(it->second.stamp == stamp)) return nullptr;
+  return it->second.parsed;
+}
+
+void StoreCopy(const std::string& key, const Stamp& stamp, std::shared_ptr<const Parsed> parsed) {
+  std::lock_guard<std::mutex> guard(CacheLock());
+  Cache()[key] = CacheEntry{stamp, std::move(parsed)};
+}
+
+void DropCopy(const std::string& key) {
+  std::lock_guard<std::mutex> guard(CacheLock());
+  Cache().erase(key);
+}
+
+// Reading shares the file only with other readers: a writer rewrites it in
+// place, and a read in the middle of that would see half of each version.
+// While a writer holds it the open waits (OpenFileWaiting).
+constexpr DWORD kReadShare = FILE_SHARE_READ | FILE_SHARE_DELETE;
+
+// The file's current text, parsed; from the shared copy when the file has not
+// changed since. Whatever cannot be read reads as empty, so every read yields
+// its default. A missing file is empty.
+std::shared_ptr<const Parsed> Snapshot(const std::string& path) {
+  static const std::shared_ptr<const Parsed> empty = std::make_shared<const Parsed>(std::string());
+  const std::string key = CacheKey(path);
+  Stamp before;
+  bool stampKnown = StampOfPath(path, before);
+  if (stampKnown) {
+    if (!before.exists) return empty;
+    if (auto copy = CachedCopy(key, before)) return copy;
+  }
+  FileHandle file = OpenFileWaiting(path, GENERIC_READ, kReadShare, OPEN_EXISTING);
+  if (!file) return empty;
   std::string text;
-  Load(path, text);
-  return text;
+  Stamp stamp;
+  if (!ReadAll(file.get(), text) || !StampOfHandle(file.get(), stamp)) return empty;
+  auto parsed = std::make_shared<const Parsed>(std::move(text));
+  // The stamp read through the handle belongs to the text read through it:
+  // no writer could change the file while we held it.
+  StoreCopy(key, stamp, parsed);
+  return parsed;
 }
 
 [[noreturn]] void ThrowWriteError(const std::string& path) {
@@ -197,13 +352,14 @@ std::string Load(const std::string& path) {
 
 // Reads the file, lets edit change its text and writes the result back, all
 // through one handle that keeps other writers out meanwhile, so a write made
-// by another object between our read and our write cannot be lost. edit
-// returns nothing when there is nothing to change. With OPEN_EXISTING a
-// missing file is left alone.
+// by another object (or another instance) between our read and our write
+// cannot be lost. edit returns nothing when there is nothing to change. With
+// OPEN_EXISTING a missing file is left alone. A file held by someone else is
+// waited for (OpenFileWaiting) before the write is reported as failed.
 template <typename Edit>
 void Modify(const std::string& path, DWORD disposition, Edit&& edit) {
-  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::string key = CacheKey(path);
+  FileHandle file = OpenFileWaiting(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, disposition);
   if (!file) {
     DWORD err = ::GetLastError();
     if (disposition == OPEN_EXISTING && (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND)) return;
@@ -212,8 +368,19 @@ void Modify(const std::string& path, DWORD disposition, Edit&& edit) {
   std::string text;
   // Rewriting a file we could not read would destroy what it holds.
   if (!ReadAll(file.get(), text)) ThrowWriteError(path);
-  std::optional<std::string> updated = edit(text);
+  // The text is read again under our handle in any case; parsing it again is
+  // spared when it is the text of the shared copy.
+  Stamp current;
+  std::shared_ptr<const Parsed> parsed;
+  if (StampOfHandle(file.get(), current)) {
+    auto copy = CachedCopy(key, current);
+    if (copy && copy->text == text) parsed = std::move(copy);
+  }
+  if (!parsed) parsed = std::make_shared<const Parsed>(std::move(text));
+  std::optional<std::string> updated = edit(*parsed);
   if (!updated) return;
+  // Whatever happens from here, the shared copy may no longer match the file.
+  DropCopy(key);
   if (::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) ThrowWriteError(path);
   std::size_t done = 0;
   while (done < updated->size()) {
@@ -224,6 +391,16 @@ void Modify(const std::string& path, DWORD disposition, Edit&& edit) {
     done += written;
   }
   if (!::SetEndOfFile(file.get())) ThrowWriteError(path);
+  Stamp held;
+  bool heldKnown = StampOfHandle(file.get(), held);
+  file.reset();
+  // The system may settle the last-write time only when the handle closes;
+  // keep the copy only when the file still shows what we saw through our
+  // handle (otherwise someone else wrote in between, or the time moved: the
+  // next read simply reads the file).
+  Stamp after;
+  if (heldKnown && StampOfPath(path, after) && after == held)
+    StoreCopy(key, held, std::make_shared<const Parsed>(std::move(*updated)));
 }
 
 // At most max bytes of s, never splitting a double-byte character.
@@ -280,36 +457,43 @@ bool ParseIniInteger(const std::string& text, int& value) noexcept {
 
 IniFile::IniFile(std::string fileName) : m_fileName(std::move(fileName)) {}
 
+std::string IniFile::SectionName(const std::string& section) { return NormalizeSection(section); }
+
+std::string IniFile::KeyName(const std::string& key) { return NormalizeKey(key); }
+
 std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
-  std::string text = Load(m_fileName);
-  std::vector<Line> lines = SplitLines(text);
-  std::optional<SectionRange> range = FindSection(lines, NormalizeSection(section));
+  std::shared_ptr<const Parsed> parsed = Snapshot(m_fileName);
+  std::optional<SectionRange> range = parsed->FindSection(NormalizeSection(section));
   if (!range) return def;
-  std::optional<std::size_t> entry = FindEntry(lines, *range, NormalizeKey(key));
+  std::optional<std::size_t> entry = parsed->FindEntry(*range, NormalizeKey(key));
   if (!entry) return def;
-  const Line& line = lines[*entry];
-  return CutWholeChars(std::string_view(text).substr(line.valueBegin, line.end - line.valueBegin), kMaxValueLength);
+  return CutWholeChars(parsed->Value(*entry), kMaxValueLength);
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
   const std::string sectionName = NormalizeSection(section);
   const std::string keyName = NormalizeKey(key);
   const std::string newValue = NormalizeValue(value);
-  Modify(m_fileName, OPEN_ALWAYS, [&](const std::string& text) -> std::optional<std::string> {
-    std::vector<Line> lines = SplitLines(text);
+  Modify(m_fileName, OPEN_ALWAYS, [&](const Parsed& parsed) -> std::optional<std::string> {
+    const std::string& text = parsed.text;
+    const std::vector<Line>& lines = parsed.lines;
     std::string_view br = LineBreakOf(text);
-    std::optional<SectionRange> range = FindSection(lines, sectionName);
+    std::optional<SectionRange> range = parsed.FindSection(sectionName);
     std::string out;
     if (!range) {
+      out.reserve(text.size() + sectionName.size() + keyName.size() + newValue.size() + 8);
       out = text;
       if (!out.empty() && !EndsWithLineBreak(out)) out += br;
       out.append("[").append(sectionName).append("]").append(br);
       out.append(keyName).append("=").append(newValue).append(br);
       return out;
     }
-    if (std::optional<std::size_t> entry = FindEntry(lines, *range, keyName)) {
-      // In place: only the value changes; the line keeps its spelling of the key.
+    if (std::optional<std::size_t> entry = parsed.FindEntry(*range, keyName)) {
       const Line& line = lines[*entry];
+      // Writing the value the file already holds changes nothing.
+      if (parsed.Value(*entry) == newValue) return std::nullopt;
+      // In place: only the value changes; the line keeps its spelling of the key.
+      out.reserve(text.size() + newValue.size());
       out.assign(text, 0, line.valueBegin);
       out.append(newValue);
       out.append(text, line.end, std::string::npos);
@@ -321,6 +505,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
     for (std::size_t i = range->header + 1; i < range->end; ++i)
       if (lines[i].kind == LineKind::Entry) after = i;
     const Line& line = lines[after];
+    out.reserve(text.size() + keyName.size() + newValue.size() + 4);
     out.assign(text, 0, line.next);
     if (line.next == line.end) out += br;  // the file's last line had no line break
     out.append(keyName).append("=").append(newValue).append(br);
@@ -348,24 +533,17 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 
 void IniFile::ReadSection(const std::string& section, std::vector<std::string>& list) const {
   list.clear();
-  std::string text = Load(m_fileName);
-  std::vector<Line> lines = SplitLines(text);
-  std::optional<SectionRange> range = FindSection(lines, NormalizeSection(section));
+  std::shared_ptr<const Parsed> parsed = Snapshot(m_fileName);
+  std::optional<SectionRange> range = parsed->FindSection(NormalizeSection(section));
   if (!range) return;
+  std::unordered_set<std::string> seen;
   std::size_t used = 0;
   for (std::size_t i = range->header + 1; i < range->end; ++i) {
-    const Line& line = lines[i];
+    const Line& line = parsed->lines[i];
     // An empty name would end the platform's zero-separated list early, and
     // no key list of ours has a use for it.
     if (line.kind != LineKind::Entry || line.name.empty()) continue;
-    bool seen = false;
-    for (const std::string& n : list) {
-      if (SameText(n, line.name)) {
-        seen = true;
-        break;
-      }
-    }
-    if (seen) continue;
+    if (!seen.insert(Fold(line.name)).second) continue;
     // Only whole names: a cut-off name would read as a different key.
     if (used + line.name.size() + 1 > kMaxSectionBytes) break;
     used += line.name.size() + 1;
@@ -376,29 +554,31 @@ void IniFile::ReadSection(const std::string& section, std::vector<std::string>& 
 void IniFile::DeleteKey(const std::string& section, const std::string& key) {
   const std::string sectionName = NormalizeSection(section);
   const std::string keyName = NormalizeKey(key);
-  auto remove = [&](const std::string& text) -> std::optional<std::string> {
-    std::vector<Line> lines = SplitLines(text);
-    std::optional<SectionRange> range = FindSection(lines, sectionName);
-    if (!range) return std::nullopt;
+  auto remove = [&](const Parsed& parsed) -> std::optional<std::string> {
+    std::optional<SectionRange> range = parsed.FindSection(sectionName);
+    if (!range || !parsed.FindEntry(*range, keyName)) return std::nullopt;
+    const std::string& text = parsed.text;
     std::string out;
     std::size_t copied = 0;
-    bool removed = false;
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
-      const Line& line = lines[i];
+      const Line& line = parsed.lines[i];
       if (line.kind != LineKind::Entry || !SameText(line.name, keyName)) continue;
       out.append(text, copied, line.begin - copied);
       copied = line.next;
-      removed = true;
     }
-    if (!removed) return std::nullopt;
     out.append(text, copied, std::string::npos);
     return out;
   };
   // Look first without asking for write access: deleting a key that is not
-  // there must not fail on a file we may only read, nor create the file. A
-  // file we cannot even read may hold the key: try, and report failure.
-  std::string text;
-  if (Load(m_fileName, text) && !remove(text)) return;
+  // there must not fail on a file we may only read, nor create the file.
+  Stamp stamp;
+  if (StampOfPath(m_fileName, stamp) && !stamp.exists) return;
+  if (!remove(*Snapshot(m_fileName))) {
+    // Only a file we could read says the key is absent; a file we cannot even
+    // read may hold it: try, and report failure.
+    FileHandle probe = OpenFileWaiting(m_fileName, GENERIC_READ, kReadShare, OPEN_EXISTING);
+    if (probe) return;
+  }
   Modify(m_fileName, OPEN_EXISTING, remove);
 }
 

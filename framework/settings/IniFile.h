@@ -1,10 +1,17 @@
 #pragma once
 // The settings file: one INI-kind text file in the ANSI code page.
 //
-// Every call goes to the file itself: a read reads the file, a write reads,
-// changes and rewrites it before returning. Nothing is cached, so two objects
-// opened on the same file (the main window's and the launcher's) always see
-// each other's writes, and there is no save or close step to forget.
+// Every write goes to the file itself: it reads the file under a handle that
+// keeps other writers out, changes it and rewrites it before returning, so
+// there is no save or close step to forget. Reads use one parsed copy of the
+// file shared by every object of the process opened on it (the main window's
+// and the launcher's): every write through any of them replaces the copy, and
+// a change of the file's size or last-write time (another program, another
+// instance) drops it, so a reader always sees the last write.
+//
+// Another instance may hold the file for a moment (instances closing at once
+// at logoff): opens wait up to about two seconds for a sharing or lock
+// violation to clear before a write is reported as failed.
 //
 // The kernel's profile functions are not used: the ones we run against
 // reformat lines they did not touch, strip quotes from values, duplicate a
@@ -17,7 +24,8 @@
 //    everything after it, unchanged. Lines of any other kind are ignored, and
 //    so are entries before the first section.
 //  - Section and key names are compared without regard to letter case; the
-//    first section of a name is the one used.
+//    first section of a name is the one used. Blanks around a name and a lone
+//    lead byte at its end are not part of it, on reading and on writing.
 //  - A write replaces an existing entry in place, appends a new key after the
 //    last entry of its section and a new section at the end of the file, and
 //    creates the file when it does not exist. New lines end in CR LF.
@@ -56,6 +64,13 @@ class IniFile {
   // Clears list, then adds the key names of the section in file order (each
   // name once). A missing section leaves the list empty.
   void ReadSection(const std::string& section, std::vector<std::string>& list) const;
+
+  // A section or key name as the file holds it: cut at a line break or "="
+  // (and a section name at "]"), without blanks around it and without a lone
+  // lead byte at its end. Names that give the same text (letter case aside)
+  // name the same section or key.
+  static std::string SectionName(const std::string& section);
+  static std::string KeyName(const std::string& key);
 
   // Removes every entry of the key from its section. A missing key, section or
   // file is no error.

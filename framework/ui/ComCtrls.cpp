@@ -45,8 +45,23 @@ void CustomTabControl::CreateParams(fw::CreateParams& p) {
 void CustomTabControl::CreateWnd() {
   Control::CreateWnd();
   if (m_images) ::SendMessageA(m_handle, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_images->Handle()));
-  for (int i = 0; i < static_cast<int>(m_tabs.size()); ++i) InsertTabIntoWindow(i);
+  InsertAllTabsIntoWindow();
   ::SendMessageA(m_handle, TCM_SETCURSEL, static_cast<WPARAM>(m_tabIndex), 0);
+}
+
+void CustomTabControl::InsertAllTabsIntoWindow() {
+  if (m_tabs.empty()) return;
+  // A tab control lays the whole strip out again on every insert, so filling
+  // it tab by tab costs the square of the count (thousands of bookmarks took
+  // many seconds). With fixed-width tabs that layout is cheap; the strip is
+  // laid out once with the real widths when the style goes back.
+  const bool wasFixed = (::GetWindowLongA(m_handle, GWL_STYLE) & TCS_FIXEDWIDTH) != 0;
+  ::SendMessageA(m_handle, WM_SETREDRAW, FALSE, 0);
+  if (!wasFixed) ChangeWindowStyle(m_handle, GWL_STYLE, TCS_FIXEDWIDTH, true);
+  for (int i = 0; i < static_cast<int>(m_tabs.size()); ++i) InsertTabIntoWindow(i);
+  if (!wasFixed) ChangeWindowStyle(m_handle, GWL_STYLE, TCS_FIXEDWIDTH, false);
+  ::SendMessageA(m_handle, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(m_handle, nullptr, TRUE);
 }
 
 LRESULT CustomTabControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -228,9 +243,21 @@ int CustomTabControl::RowCount() const {
 
 TabControl::TabControl(Component* owner) : CustomTabControl(owner) {}
 
-void TabControl::SetTabs(const std::vector<std::string>& tabs) {
+void TabControl::SetTabs(const std::vector<std::string>& tabs) { ReplaceAllTabs(tabs); }
+
+void CustomTabControl::ReplaceAllTabs(const std::vector<std::string>& tabs) {
   ClearAllTabs();
-  for (const auto& t : tabs) InsertTabAt(TabCount(), t);
+  if (tabs.empty()) return;
+  m_tabs = tabs;
+  m_tabImages.assign(tabs.size(), -1);
+  if (!m_handle) {
+    m_tabIndex = 0;
+    Realign();
+    return;
+  }
+  InsertAllTabsIntoWindow();
+  m_tabIndex = CurrentTab();
+  Realign();
 }
 
 int TabControl::AddTab(const std::string& text) {

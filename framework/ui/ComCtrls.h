@@ -70,6 +70,9 @@ class CustomTabControl : public Control {
   void DeleteTabAt(int index);
   void SetTabTextAt(int index, const std::string& text);
   void ClearAllTabs();
+  // All tabs at once, far cheaper than inserting them one by one; the caller
+  // selects the tab it wants afterwards.
+  void ReplaceAllTabs(const std::vector<std::string>& tabs);
   void Notification(Component* component, Operation operation) override;
 
   std::vector<std::string> m_tabs;
@@ -78,6 +81,7 @@ class CustomTabControl : public Control {
 
  private:
   void InsertTabIntoWindow(int index);
+  void InsertAllTabsIntoWindow();
   bool m_multiLine = false;
   bool m_hotTrack = false;
   TTabPosition m_tabPosition = TTabPosition::tpTop;

@@ -247,7 +247,12 @@ void ListView::CreateWnd() {
       SetItemState(m_savedItemIndex, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   } else {
     ::SendMessageA(m_handle, LVM_SETITEMCOUNT, m_items.size(), 0);
+    // Each insert into a list that redraws costs a repaint (milliseconds
+    // under Wine); thousands of rows (a long launcher list) add up to seconds.
+    ::SendMessageA(m_handle, WM_SETREDRAW, FALSE, 0);
     for (auto& item : m_items) InsertItemIntoWindow(item.get());
+    ::SendMessageA(m_handle, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(m_handle, nullptr, TRUE);
   }
 }
 

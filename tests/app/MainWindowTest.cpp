@@ -3,6 +3,8 @@
 
 #include "app/Globals.h"
 #include "app/Unitl01.h"
+#include "app/WindowBounds.h"
+#include "framework/base/Handle.h"
 #include "framework/ui/Application.h"
 #include "tests/common/MessagePump.h"
 #include "tests/common/IniOutline.h"
@@ -54,11 +56,11 @@ TEST_F(MainWindowTest, NoSettingsFileEndsWithKeysInShutdownOrder) {
   EXPECT_EQ(m_form->Height(), 571);
   Destroy();
   const std::vector<std::string> expected = {
-      "[Tabs]",        "Tabs/multi",      "[column]",       "column/name",   "column/size",   "column/type",
-      "column/update", "column/zoku",     "[window]",       "window/left",   "window/top",    "window/height",
-      "window/width",  "window/state",    "[cool]",         "cool/toolLeft", "cool/toolTop",  "cool/jumpLeft",
-      "cool/jumpTop",  "cool/SComboLeft", "cool/SComboTop", "cool/item0",    "cool/item1",    "cool/item2",
-      "cool/itemw0",   "cool/itemw1",     "cool/itemw2",    "cool/itemb0",   "cool/itemb1",   "cool/itemb2"};
+      "[Tabs]",        "Tabs/multi",      "[column]",       "column/name",   "column/size",  "column/type",
+      "column/update", "column/zoku",     "[window]",       "window/left",   "window/top",   "window/height",
+      "window/width",  "window/state",    "[cool]",         "cool/toolLeft", "cool/toolTop", "cool/jumpLeft",
+      "cool/jumpTop",  "cool/SComboLeft", "cool/SComboTop", "cool/item0",    "cool/item1",   "cool/item2",
+      "cool/itemw0",   "cool/itemw1",     "cool/itemw2",    "cool/itemb0",   "cool/itemb1",  "cool/itemb2"};
   std::string ini = ReadIni();
   EXPECT_EQ(testsupport::IniOutline(ini), expected) << ini;
   // Without "kioku" the columns keep their default widths and the designed bounds are written.
@@ -178,6 +180,125 @@ TEST_F(MainWindowTest, StartupAppliesViewStylesToolTabsAndLauncher) {
   EXPECT_EQ(m_form->ListView2->ViewStyle(), fw::TViewStyle::vsReport);
   EXPECT_EQ(m_form->SortOrder(), 3);
   EXPECT_FALSE(m_form->FirstShow());
+}
+
+// What a user sees of a restored layout, to compare two starts.
+struct LayoutSeen {
+  RECT normal;
+  std::vector<int> columns;
+  std::vector<std::string> bandControls;
+  std::vector<int> bandWidths;
+  std::vector<bool> bandBreaks;
+  bool toolTabsVisible;
+  int toolTab;
+  bool operator==(const LayoutSeen& o) const {
+    return ::EqualRect(&normal, &o.normal) && columns == o.columns && bandControls == o.bandControls &&
+           bandWidths == o.bandWidths && bandBreaks == o.bandBreaks && toolTabsVisible == o.toolTabsVisible &&
+           toolTab == o.toolTab;
+  }
+};
+
+LayoutSeen Seen(TForm1* f) {
+  LayoutSeen s{};
+  s.normal = f->NormalBounds();
+  for (int i = 0; i < 5; ++i) s.columns.push_back(f->ShellListView1->ColumnWidth(i));
+  for (int i = 0; i < 3; ++i) {
+    fw::CoolBand* band = f->CoolBar1->Bands(i);
+    s.bandControls.push_back(band->Control() ? band->Control()->Name() : std::string());
+    s.bandWidths.push_back(band->Width());
+    s.bandBreaks.push_back(band->Break());
+  }
+  s.toolTabsVisible = f->PageControl1->Visible();
+  s.toolTab = f->PageControl1->ActivePageIndex();
+  return s;
+}
+
+const char kSavedLayout[] =
+    "[window]\r\nsaveSiori=1\r\ntop=70\r\nwidth=650\r\nleft=90\r\nheight=470\r\n"
+    "[column]\r\nkioku=1\r\nname=222\r\nsize=71\r\ntype=72\r\nupdate=73\r\nzoku=74\r\n"
+    "[cool]\r\nitem0=Panel1\r\nitemw0=300\r\nitem1=ShellComboBox1\r\nitemb1=1\r\nitem2=ToolBar1\r\n"
+    "[Tabs]\r\nTabActive=1\r\n";
+
+TEST_F(MainWindowTest, UnreadableBookmarkFileStillRestoresTheSavedLayout) {
+  const std::string start = m_dir.Path();
+  orvane::ProgramArgs() = {start};
+  int boxes = 0;
+  fw::TApplication::SetMessageBoxHook([&](HWND, const std::string&, const std::string&, UINT) {
+    ++boxes;
+    return IDOK;
+  });
+
+  // With a readable bookmark file.
+  WriteIni(kSavedLayout);
+  testsupport::WriteFile(m_dir / "siori.dat", "C:\\a\r\n");
+  Create();
+  LayoutSeen withFile = Seen(m_form);
+  EXPECT_EQ(m_form->TabTexts(), (std::vector<std::string>{"C:\\a", start}));
+  Destroy();
+  const std::string iniWithFile = ReadIni();
+  EXPECT_EQ(boxes, 0);
+
+  // Without one: the error is reported, everything else is as before.
+  WriteIni(kSavedLayout);
+  ::DeleteFileA((m_dir / "siori.dat").c_str());
+  Create();
+  EXPECT_EQ(boxes, 1);
+  EXPECT_TRUE(Seen(m_form) == withFile);
+  EXPECT_EQ(m_form->TabTexts(), std::vector<std::string>{start});
+  EXPECT_EQ(m_form->TabControl1->TabIndex(), 0);
+  EXPECT_EQ(m_form->PageControl1->ActivePageIndex(), 1);
+  Destroy();
+  EXPECT_EQ(ReadIni(), iniWithFile);
+  // A missing file holds nothing to lose: this run's tabs are kept.
+  EXPECT_EQ(testsupport::ReadFile(m_dir / "siori.dat"), start + "\r\n");
+
+  // Held by someone else for the whole run: reported, and left as it was.
+  WriteIni(kSavedLayout);
+  testsupport::WriteFile(m_dir / "siori.dat", "C:\\keep\r\n");
+  {
+    fw::FileHandle held(
+        ::CreateFileA((m_dir / "siori.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.valid());
+    Create();
+    EXPECT_EQ(boxes, 2);
+    EXPECT_TRUE(Seen(m_form) == withFile);
+    Destroy();
+    EXPECT_EQ(ReadIni(), iniWithFile);
+  }
+  fw::TApplication::SetMessageBoxHook(nullptr);
+  EXPECT_EQ(testsupport::ReadFile(m_dir / "siori.dat"), "C:\\keep\r\n");
+}
+
+TEST_F(MainWindowTest, AbsurdSavedBoundsAreMadeUsable) {
+  WriteIni(
+      "[column]\r\nkioku=1\r\n[window]\r\nleft=2147483647\r\ntop=100\r\nwidth=640\r\nheight=-100\r\n"
+      "[cool]\r\nitem0=ToolBar1\r\nitemw0=-5\r\nitem1=Panel1\r\nitemw1=0\r\nitem2=ShellComboBox1\r\nitemw2=400\r\n");
+  Create();
+  RECT normal = m_form->NormalBounds();
+  EXPECT_EQ(normal.bottom - normal.top, orvane::kMinWindowHeight);
+  EXPECT_EQ(normal.right - normal.left, 640);
+  RECT caption{normal.left, normal.top, normal.right, normal.top + ::GetSystemMetrics(SM_CYCAPTION)};
+  bool reachable = false;
+  for (const RECT& area : orvane::MonitorWorkAreas()) {
+    RECT overlap;
+    reachable |= ::IntersectRect(&overlap, &caption, &area) != FALSE;
+  }
+  EXPECT_TRUE(reachable) << normal.left << "," << normal.top;
+  EXPECT_EQ(m_form->CoolBar1->Bands(0)->Width(), 241);
+  EXPECT_EQ(m_form->CoolBar1->Bands(1)->Width(), 241);
+  EXPECT_EQ(m_form->CoolBar1->Bands(2)->Width(), 400);
+  Destroy();
+  // What is written back is the usable layout.
+  std::string ini = ReadIni();
+  EXPECT_EQ(ini.find("2147483647"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("height=150\r\n"), std::string::npos) << ini;
+
+  // Merely unusual bounds (partly off the screen) are the user's choice.
+  WriteIni("[column]\r\nkioku=1\r\n[window]\r\nleft=-200\r\ntop=30\r\nwidth=640\r\nheight=480\r\n");
+  Create();
+  normal = m_form->NormalBounds();
+  EXPECT_EQ(normal.left, -200);
+  EXPECT_EQ(normal.top, 30);
 }
 
 }  // namespace
