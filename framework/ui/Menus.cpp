@@ -342,7 +342,15 @@ MenuItem* Menu::FindItem(UINT_PTR value, TFindItemKind kind) {
 
 UINT Menu::InsertItemsInto(HMENU menu, UINT pos, bool byPosition, const OwnerDrawRule& ownerDraw) {
   if (!m_items || !menu) return 0;
-  return InsertChildren(*m_items, menu, pos, byPosition, ownerDraw);
+  UINT highest = InsertChildren(*m_items, menu, pos, byPosition, ownerDraw);
+  // Remember what went in: an item freed while it is in there must still
+  // come out again (by its data and identifier, without touching it).
+  for (MenuItem* c : m_items->m_items) {
+    std::pair<ULONG_PTR, UINT> entry{reinterpret_cast<ULONG_PTR>(c), c->m_command};
+    if (c->m_visible && std::find(m_spliced.begin(), m_spliced.end(), entry) == m_spliced.end())
+      m_spliced.push_back(entry);
+  }
+  return highest;
 }
 
 UINT Menu::InsertChildren(MenuItem& parent, HMENU menu, UINT pos, bool byPosition, const OwnerDrawRule& ownerDraw) {
@@ -402,9 +410,15 @@ void Menu::RemoveItemsFrom(HMENU menu) {
     mii.fMask = MIIM_DATA | MIIM_ID;
     if (!::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
     auto* item = MenuItem::FromItemData(mii.dwItemData);
-    if (item && item->Command() == mii.wID && std::find(all.begin(), all.end(), item) != all.end())
-      ::RemoveMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    bool ours = item && item->Command() == mii.wID && std::find(all.begin(), all.end(), item) != all.end();
+    bool spliced = std::find(m_spliced.begin(), m_spliced.end(), std::pair<ULONG_PTR, UINT>{mii.dwItemData, mii.wID}) !=
+                   m_spliced.end();
+    if (ours || spliced) ::RemoveMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
   }
+  // Items that are gone are out of this menu now; the live ones may be in others.
+  m_spliced.erase(std::remove_if(m_spliced.begin(), m_spliced.end(),
+                                 [](const auto& entry) { return !MenuItem::FromItemData(entry.first); }),
+                  m_spliced.end());
 }
 
 LRESULT Menu::ProcessMenuChar(HMENU menu, char ch) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/base/Handle.h"
@@ -181,6 +182,8 @@ class Menu : public Component {
   MenuHandle m_handle;
 
  private:
+  // Top-level items spliced into menus of the system's: data and identifier.
+  std::vector<std::pair<ULONG_PTR, UINT>> m_spliced;
   static UINT InsertChildren(MenuItem& parent, HMENU menu, UINT pos, bool byPosition, const OwnerDrawRule& ownerDraw);
 };
 

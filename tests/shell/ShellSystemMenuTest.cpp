@@ -85,6 +85,13 @@ TEST_F(ShellSystemMenuTest, OwnItemsAppearAtTheTopOnEveryOpeningAndTheirClicksAr
   ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(b->Command(), 0), 0);
   EXPECT_EQ(aClicks, 1);
   EXPECT_EQ(bClicks, 1);
+
+  // An item freed while it is in the menu leaves it at the next opening.
+  UINT bCommand = b->Command();
+  fw::Free(b);
+  OpenSystemMenu();
+  EXPECT_EQ(PositionOf(SystemMenu(), bCommand), -1);
+  EXPECT_EQ(PositionOf(SystemMenu(), a->Command()), 0);
 }
 
 TEST_F(ShellSystemMenuTest, InsertPosPlacesTheItems) {
