@@ -239,8 +239,16 @@ TEST_F(ShellPopupMenuTest, NothingIsShownWhenRefusedOrWithoutAShellMenu) {
 }
 
 TEST_F(ShellPopupMenuTest, MenuMessagesReachTheOwnItemsOrTheShell) {
-  fw::MenuItem* own = AddItem("自前(&W)");
+  fw::MenuItem* parentItem = AddItem("自前(&W)");
+  fw::MenuItem* own = parentItem;
   own->SetHint("自前|自前の項目です。");
+  fw::MenuItem* child = AddItem("子", parentItem);
+  parentItem->SetHelpContext(42);  // the child has none: its parent's counts
+  int helpShown = 0;
+  fw::Application().OnHelp = [&](int context, bool& handled) {
+    helpShown = context;
+    handled = true;
+  };
   HWND wnd = menu->MenuWindow();
   ASSERT_TRUE(::IsWindow(wnd));
   std::string ownHint, copyHint, unknownHint;
@@ -262,6 +270,11 @@ TEST_F(ShellPopupMenuTest, MenuMessagesReachTheOwnItemsOrTheShell) {
     drawn = ::SendMessageA(wnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
     ::DestroyMenu(shellSub);
     menuChar = ::SendMessageA(wnd, WM_MENUCHAR, MAKEWPARAM('w', MF_POPUP), reinterpret_cast<LPARAM>(m));
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_MENUITEM;
+    help.iCtrlId = static_cast<int>(child->Command());
+    ::SendMessageA(wnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
     return 0u;
   });
   EXPECT_EQ(ownHint, "自前の項目です。");
@@ -275,6 +288,8 @@ TEST_F(ShellPopupMenuTest, MenuMessagesReachTheOwnItemsOrTheShell) {
   EXPECT_EQ(drawn, TRUE);
   // The own item follows the six shell items (InsertPos 0): its accelerator executes it.
   EXPECT_EQ(menuChar, MAKELRESULT(6, MNC_EXECUTE));
+  EXPECT_EQ(helpShown, 42);
+  fw::Application().OnHelp = nullptr;
 }
 
 TEST_F(ShellPopupMenuTest, WithoutIContextMenu3TheOlderInterfaceGetsTheMessages) {
