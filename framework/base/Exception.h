@@ -30,6 +30,14 @@ class EInvalidOperation : public Exception {
   using Exception::Exception;
 };
 
+// An object was not of the class an operation needs (a component that must
+// sit on a form, given another owner).
+class EInvalidCast : public Exception {
+ public:
+  EInvalidCast() : Exception("無効なクラスキャストです。") {}
+  using Exception::Exception;
+};
+
 // Text of a Win32 error code in the ANSI code page, without the trailing line break.
 std::string SysErrorMessage(DWORD code);
 

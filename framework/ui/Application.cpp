@@ -25,6 +25,12 @@ LRESULT CALLBACK AppWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     return 0;
   }
+  LRESULT result = 0;
+  try {
+    if (Application().RunWindowHooks(msg, wp, lp, result)) return result;
+  } catch (const std::exception& e) {
+    Application().HandleException(e);
+  }
   return ::DefWindowProcA(wnd, msg, wp, lp);
 }
 }  // namespace
@@ -64,8 +70,8 @@ HWND TApplication::Handle() {
     wc.hIcon = Icon();
     wc.lpszClassName = "OrvaneApplication";
     ::RegisterClassExA(&wc);
-    m_handle = ::CreateWindowExA(0, "OrvaneApplication", m_title.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0,
-                                 0, 0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    m_handle = ::CreateWindowExA(0, "OrvaneApplication", m_title.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0,
+                                 0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   }
   return m_handle;
 }
@@ -241,9 +247,7 @@ bool TApplication::IsDialogKey(MSG& msg) {
 
 void TApplication::HandleException(const std::exception& e) { ShowException(e); }
 
-void TApplication::ShowException(const std::exception& e) {
-  MessageBox(e.what(), m_title, MB_OK | MB_ICONSTOP);
-}
+void TApplication::ShowException(const std::exception& e) { MessageBox(e.what(), m_title, MB_OK | MB_ICONSTOP); }
 
 void TApplication::SetMessageBoxHook(MessageBoxHook hook) { MessageBoxHookRef() = std::move(hook); }
 
@@ -252,6 +256,38 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
   if (!owner && m_mainForm && m_mainForm->HandleAllocated()) owner = m_mainForm->Handle();
   if (MessageBoxHookRef()) return MessageBoxHookRef()(owner, text, caption, flags);
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+int TApplication::HookMainWindow(WindowHook hook) {
+  int token = m_nextHookToken++;
+  m_windowHooks.emplace_back(token, std::move(hook));
+  return token;
+}
+
+void TApplication::UnhookMainWindow(int token) {
+  m_windowHooks.erase(std::remove_if(m_windowHooks.begin(), m_windowHooks.end(),
+                                     [token](const auto& entry) { return entry.first == token; }),
+                      m_windowHooks.end());
+}
+
+bool TApplication::RunWindowHooks(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  // A hook may remove itself (or others) while it runs: look each up afresh.
+  std::vector<int> tokens;
+  for (const auto& entry : m_windowHooks) tokens.push_back(entry.first);
+  for (int token : tokens) {
+    auto it = std::find_if(m_windowHooks.begin(), m_windowHooks.end(),
+                           [token](const auto& entry) { return entry.first == token; });
+    if (it == m_windowHooks.end()) continue;
+    WindowHook hook = it->second;
+    if (hook(msg, wp, lp, result)) return true;
+  }
+  return false;
+}
+
+bool TApplication::HelpContext(int context) {
+  bool handled = false;
+  if (OnHelp) OnHelp(context, handled);
+  return handled;
 }
 
 void TApplication::Minimize() {

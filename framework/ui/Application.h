@@ -64,7 +64,8 @@ class TApplication : public Component {
   void ShowException(const std::exception& e);
   // Message boxes go through here so tests can answer them.
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
-  using MessageBoxHook = std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)>;
+  using MessageBoxHook =
+      std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)>;
   static void SetMessageBoxHook(MessageBoxHook hook);
 
   // The hint of the control under the mouse, for status bars.
@@ -75,6 +76,21 @@ class TApplication : public Component {
   using HintListener = std::function<void(const std::string& hint)>;
   int AddHintListener(HintListener listener);
   void RemoveHintListener(int token);
+
+  // Components that need to see the application window's messages (the
+  // task-bar button's menu) hook them; a hook returns true when it handled
+  // the message (and then sets result). The token removes the hook again.
+  using WindowHook = std::function<bool(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)>;
+  int HookMainWindow(WindowHook hook);
+  void UnhookMainWindow(int token);
+  int HookCount() const noexcept { return static_cast<int>(m_windowHooks.size()); }
+  // Runs the hooks for a message of the application window; true when one handled it.
+  bool RunWindowHooks(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+  // Help by context number (menu items' help contexts): OnHelp shows it;
+  // false when nobody handles help.
+  bool HelpContext(int context);
+  std::function<void(int context, bool& handled)> OnHelp;
 
   void Minimize();
   void Restore();
@@ -105,6 +121,8 @@ class TApplication : public Component {
   HWND m_lastHintWnd = nullptr;
   std::vector<std::pair<int, HintListener>> m_hintListeners;
   int m_nextHintToken = 1;
+  std::vector<std::pair<int, WindowHook>> m_windowHooks;
+  int m_nextHookToken = 1;
 };
 
 // The one application object of the process.

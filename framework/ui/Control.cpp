@@ -126,15 +126,15 @@ void Control::CreateHandle() {
   // Windows of our own classes attach to this control while being created;
   // windows of system classes are subclassed afterwards.
   bool own = p.param == this;
-  HWND wnd = ::CreateWindowExA(p.exStyle, p.className.c_str(), p.caption.c_str(), p.style, p.x, p.y, p.width,
-                               p.height, p.parent, p.menuOrId, ::GetModuleHandleA(nullptr), p.param);
+  HWND wnd = ::CreateWindowExA(p.exStyle, p.className.c_str(), p.caption.c_str(), p.style, p.x, p.y, p.width, p.height,
+                               p.parent, p.menuOrId, ::GetModuleHandleA(nullptr), p.param);
   m_creating = false;
   if (!wnd) return;
   if (!own) {
     m_handle = wnd;
     ::SetPropA(wnd, kControlProp, this);
-    m_defWndProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc)));
+    m_defWndProc =
+        reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc)));
   }
   ApplyFont();
   CreateWnd();
@@ -171,7 +171,7 @@ LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (!c) return ::DefWindowProcA(wnd, msg, wp, lp);
   LRESULT r = 0;
   try {
-    r = c->WndProc(msg, wp, lp);
+    r = c->DispatchWindowMessage(msg, wp, lp);
   } catch (const std::exception& e) {
     HandleException(e);
   } catch (...) {
@@ -184,6 +184,20 @@ LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     c->m_handle = nullptr;
   }
   return r;
+}
+
+Control::WindowMethod Control::WindowProc() {
+  if (m_windowProc) return m_windowProc;
+  return [this](UINT msg, WPARAM wp, LPARAM lp) { return WndProc(msg, wp, lp); };
+}
+
+LRESULT Control::DispatchWindowMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (m_windowProc) {
+    // A copy: the procedure may replace itself while it runs.
+    WindowMethod method = m_windowProc;
+    return method(msg, wp, lp);
+  }
+  return WndProc(msg, wp, lp);
 }
 
 LRESULT Control::DefaultHandler(UINT msg, WPARAM wp, LPARAM lp) {
@@ -324,7 +338,7 @@ LRESULT Control::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
           OnContextPopup(this, client, handled);
         }
         if (handled) return 0;
-        if (m_popupMenu) {
+        if (m_popupMenu && m_popupMenu->AutoPopup()) {
           m_popupMenu->SetPopupComponent(this);
           m_popupMenu->Popup(pt.x, pt.y);
           return 0;
@@ -381,15 +395,19 @@ void Control::SetBounds(int left, int top, int width, int height) {
 
 int Control::ClientWidth() {
   RECT r{};
-  if (Handle()) ::GetClientRect(m_handle, &r);
-  else r.right = m_width;
+  if (Handle())
+    ::GetClientRect(m_handle, &r);
+  else
+    r.right = m_width;
   return r.right - r.left;
 }
 
 int Control::ClientHeight() {
   RECT r{};
-  if (Handle()) ::GetClientRect(m_handle, &r);
-  else r.bottom = m_height;
+  if (Handle())
+    ::GetClientRect(m_handle, &r);
+  else
+    r.bottom = m_height;
   return r.bottom - r.top;
 }
 
@@ -539,8 +557,7 @@ RECT Control::AlignClientRect() {
 
 void Control::Realign() {
   if (m_alignDisabled || m_inAlign || !m_handle || Destroying()) return;
-  bool any = std::any_of(m_controls.begin(), m_controls.end(),
-                         [](Control* c) { return c->m_align != TAlign::alNone; });
+  bool any = std::any_of(m_controls.begin(), m_controls.end(), [](Control* c) { return c->m_align != TAlign::alNone; });
   if (!any) return;
   m_inAlign = true;
   AlignControls(AlignClientRect());

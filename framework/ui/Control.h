@@ -158,6 +158,19 @@ class Control : public Component {
   // Sends a message to the window (creating it first when possible).
   LRESULT Perform(UINT msg, WPARAM wp = 0, LPARAM lp = 0);
 
+  // The procedure the control's messages go through first. By default it is
+  // the control's own WndProc; a component that wants to see a control's
+  // messages (before or instead of it) installs its own, keeps the previous
+  // one to pass messages on, and gives it back when it goes away. Unlike
+  // subclassing the window, this survives the window being created later or
+  // recreated.
+  using WindowMethod = std::function<LRESULT(UINT msg, WPARAM wp, LPARAM lp)>;
+  WindowMethod WindowProc();
+  // An empty method restores the control's own WndProc.
+  void SetWindowProc(WindowMethod method) { m_windowProc = std::move(method); }
+  // Passes a message through the installed procedure (what StdWndProc does).
+  LRESULT DispatchWindowMessage(UINT msg, WPARAM wp, LPARAM lp);
+
   // Called by the parent for notifications its window receives about this
   // control's window (WM_COMMAND and WM_NOTIFY are reflected to the child).
   virtual bool CNCommand(WORD code);
@@ -217,6 +230,7 @@ class Control : public Component {
   int m_alignDisabled = 0;
   bool m_inAlign = false;
   bool m_creating = false;
+  WindowMethod m_windowProc;
 
   friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
   void Notification(Component* component, Operation operation) override;

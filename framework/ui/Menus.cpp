@@ -1,6 +1,7 @@
 #include "framework/ui/Menus.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <unordered_set>
 
 #include "framework/ui/Application.h"
@@ -20,7 +21,50 @@ PopupMenu::PopupHook& PopupHookRef() {
   static PopupMenu::PopupHook hook;
   return hook;
 }
+// The menu item record as every Windows version since NT 4 reads it: without
+// the item bitmap member, which menus of ours spliced into the system's never use.
+constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
+#if !defined(_WIN64)
+static_assert(kMenuItemInfoSize == 44, "the 32-bit record without hbmpItem is 44 bytes");
+#endif
+// State, identifier, sub-menu, check marks, type, data.
+constexpr UINT kTransferMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_CHECKMARKS | MIIM_TYPE | MIIM_DATA;
+static_assert(kTransferMask == 0x3F);
+
+UINT BreakType(TMenuBreak b) {
+  switch (b) {
+    case TMenuBreak::mbBreak:
+      return MFT_MENUBREAK;
+    case TMenuBreak::mbBarBreak:
+      return MFT_MENUBARBREAK;
+    default:
+      return 0;
+  }
+}
+
+// The upper-case form of a single-byte character in the ANSI code page.
+char UpperAnsi(char ch) {
+  auto v = reinterpret_cast<UINT_PTR>(
+      ::CharUpperA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned char>(ch)))));
+  return static_cast<char>(v & 0xFF);
+}
+
+bool HasVisibleItems(const MenuItem& item) {
+  for (int i = 0; i < item.Count(); ++i)
+    if (item.Items(i)->Visible()) return true;
+  return false;
+}
 }  // namespace
+
+std::string GetLongHint(const std::string& hint) {
+  auto bar = hint.find('|');
+  return bar == std::string::npos ? hint : hint.substr(bar + 1);
+}
+
+std::string GetShortHint(const std::string& hint) {
+  auto bar = hint.find('|');
+  return bar == std::string::npos ? hint : hint.substr(0, bar);
+}
 
 // ---------------------------------------------------------------- MenuItem
 
@@ -77,6 +121,64 @@ void MenuItem::SetImageIndex(int v) {
   if (m_imageIndex == v) return;
   m_imageIndex = v;
   Changed(true);
+}
+
+void MenuItem::SetRadioItem(bool v) {
+  if (m_radioItem == v) return;
+  m_radioItem = v;
+  Changed(true);
+}
+void MenuItem::SetBreak(TMenuBreak v) {
+  if (m_break == v) return;
+  m_break = v;
+  Changed(true);
+}
+void MenuItem::SetDefault(bool v) {
+  if (m_default == v) return;
+  m_default = v;
+  Changed(true);
+}
+void MenuItem::SetBitmap(BitmapHandle bitmap) {
+  m_bitmap = std::move(bitmap);
+  Changed(true);
+}
+
+MenuItem* MenuItem::FromItemData(ULONG_PTR data) {
+  auto* item = reinterpret_cast<MenuItem*>(data);
+  return LiveItems().count(item) ? item : nullptr;
+}
+
+MenuItem* MenuItem::Find(UINT_PTR value, TFindItemKind kind) {
+  for (MenuItem* c : m_items) {
+    if (kind == TFindItemKind::fkCommand ? c->m_command == value
+                                         : (c->m_subMenu && reinterpret_cast<UINT_PTR>(c->m_subMenu.get()) == value))
+      return c;
+    if (MenuItem* found = c->Find(value, kind)) return found;
+  }
+  return nullptr;
+}
+
+char MenuItem::AcceleratorChar() const {
+  const std::string& c = m_caption;
+  for (size_t i = 0; i + 1 < c.size(); ++i) {
+    auto ch = static_cast<unsigned char>(c[i]);
+    if (::IsDBCSLeadByte(ch)) {  // the second byte of a double-byte character is no marker
+      ++i;
+      continue;
+    }
+    if (ch != '&') continue;
+    if (c[i + 1] == '&') {  // "&&" is a literal ampersand
+      ++i;
+      continue;
+    }
+    return UpperAnsi(c[i + 1]);
+  }
+  return 0;
+}
+
+std::string MenuItem::NativeText() const {
+  if (m_shortCut == scNone || !m_items.empty()) return m_caption;
+  return m_caption + "\t" + ShortCutToText(m_shortCut);
 }
 
 void MenuItem::SetAction(Action* action) {
@@ -233,6 +335,112 @@ void Menu::Notification(Component* component, Operation operation) {
   if (component == m_items) m_items = nullptr;
 }
 
+MenuItem* Menu::FindItem(UINT_PTR value, TFindItemKind kind) {
+  if (!m_items || value == 0) return nullptr;
+  return m_items->Find(value, kind);
+}
+
+UINT Menu::InsertItemsInto(HMENU menu, UINT pos, bool byPosition, const OwnerDrawRule& ownerDraw) {
+  if (!m_items || !menu) return 0;
+  UINT highest = InsertChildren(*m_items, menu, pos, byPosition, ownerDraw);
+  // Remember what went in: an item freed while it is in there must still
+  // come out again (by its data and identifier, without touching it).
+  for (MenuItem* c : m_items->m_items) {
+    std::pair<ULONG_PTR, UINT> entry{reinterpret_cast<ULONG_PTR>(c), c->m_command};
+    if (c->m_visible && std::find(m_spliced.begin(), m_spliced.end(), entry) == m_spliced.end())
+      m_spliced.push_back(entry);
+  }
+  return highest;
+}
+
+UINT Menu::InsertChildren(MenuItem& parent, HMENU menu, UINT pos, bool byPosition, const OwnerDrawRule& ownerDraw) {
+  UINT highest = 0;
+  for (MenuItem* c : parent.m_items) {
+    if (!c->m_visible) continue;
+    std::string text = c->NativeText();
+    MENUITEMINFOA mii{};
+    mii.cbSize = kMenuItemInfoSize;
+    mii.fMask = kTransferMask;
+    if (c->IsLine()) {
+      mii.fType = MFT_SEPARATOR;
+    } else {
+      mii.fType = MFT_STRING;
+      mii.dwTypeData = text.data();
+      mii.cch = static_cast<UINT>(text.size());
+    }
+    if (c->m_radioItem) mii.fType |= MFT_RADIOCHECK;
+    mii.fType |= BreakType(c->m_break);
+    if (ownerDraw && ownerDraw(*c)) mii.fType |= MFT_OWNERDRAW;
+    mii.fState = (c->m_checked ? MFS_CHECKED : MFS_UNCHECKED) |
+                 (c->m_enabled ? MFS_ENABLED : MFS_DISABLED | MFS_GRAYED) | (c->m_default ? MFS_DEFAULT : 0u);
+    mii.wID = c->m_command;
+    mii.dwItemData = reinterpret_cast<ULONG_PTR>(c);
+    if (HasVisibleItems(*c)) {
+      // A fresh sub-menu each time: the one built last time is in no menu of
+      // the system's any more (RemoveItemsFrom took it out) and goes now.
+      MenuHandle sub(::CreatePopupMenu());
+      InsertChildren(*c, sub.get(), static_cast<UINT>(-1), true, ownerDraw);
+      mii.hSubMenu = sub.get();
+      c->m_subMenu = std::move(sub);
+    } else {
+      c->m_subMenu.reset();
+    }
+    UINT where = pos;
+    if (byPosition && pos != static_cast<UINT>(-1)) ++pos;
+    if (::InsertMenuItemA(menu, where, byPosition ? TRUE : FALSE, &mii)) highest = std::max(highest, c->m_command);
+  }
+  return highest;
+}
+
+void Menu::RemoveItemsFrom(HMENU menu) {
+  if (!m_items || !menu) return;
+  // Each item the menu still holds, with its sub-items: RemoveMenu (unlike
+  // DeleteMenu) leaves the sub-menu handle, which is the item's, alive.
+  std::vector<MenuItem*> all;
+  std::function<void(MenuItem&)> collect = [&](MenuItem& parent) {
+    for (int i = 0; i < parent.Count(); ++i) {
+      all.push_back(parent.Items(i));
+      collect(*parent.Items(i));
+    }
+  };
+  collect(*m_items);
+  for (int i = ::GetMenuItemCount(menu) - 1; i >= 0; --i) {
+    MENUITEMINFOA mii{};
+    mii.cbSize = kMenuItemInfoSize;
+    mii.fMask = MIIM_DATA | MIIM_ID;
+    if (!::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
+    auto* item = MenuItem::FromItemData(mii.dwItemData);
+    bool ours = item && item->Command() == mii.wID && std::find(all.begin(), all.end(), item) != all.end();
+    bool spliced = std::find(m_spliced.begin(), m_spliced.end(), std::pair<ULONG_PTR, UINT>{mii.dwItemData, mii.wID}) !=
+                   m_spliced.end();
+    if (ours || spliced) ::RemoveMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+  }
+  // Items that are gone are out of this menu now; the live ones may be in others.
+  m_spliced.erase(std::remove_if(m_spliced.begin(), m_spliced.end(),
+                                 [](const auto& entry) { return !MenuItem::FromItemData(entry.first); }),
+                  m_spliced.end());
+}
+
+LRESULT Menu::ProcessMenuChar(HMENU menu, char ch) {
+  if (!menu || !ch) return 0;
+  char upper = UpperAnsi(ch);
+  int count = ::GetMenuItemCount(menu);
+  int found = -1, matches = 0;
+  for (int i = 0; i < count; ++i) {
+    MENUITEMINFOA mii{};
+    mii.cbSize = kMenuItemInfoSize;
+    mii.fMask = MIIM_DATA | MIIM_ID | MIIM_STATE;
+    if (!::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
+    MenuItem* item = MenuItem::FromItemData(mii.dwItemData);
+    if (!item || item->GetMenu() != this || item->Command() != mii.wID) continue;
+    if (item->AcceleratorChar() != upper || (mii.fState & MFS_DISABLED)) continue;
+    if (found < 0) found = i;
+    ++matches;
+  }
+  if (found < 0) return 0;
+  return MAKELRESULT(found, matches == 1 ? MNC_EXECUTE : MNC_SELECT);
+}
+
 bool Menu::IsShortCut(TShortCut sc) {
   if (sc == scNone || !m_items) return false;
   MenuItem* item = m_items->FindShortCut(sc);
@@ -284,6 +492,7 @@ void MainMenu::ItemChanged(MenuItem* item, bool structural) {
 PopupMenu::PopupMenu(Component* owner) : Menu(owner) {}
 
 void PopupMenu::SetPopupHook(PopupHook hook) { PopupHookRef() = std::move(hook); }
+const PopupMenu::PopupHook& PopupMenu::GetPopupHook() { return PopupHookRef(); }
 
 HWND PopupMenu::OwnerWindow() const {
   if (auto* c = dynamic_cast<Control*>(m_popupComponent)) {
@@ -302,8 +511,8 @@ void PopupMenu::Popup(int x, int y) {
   } else {
     HWND owner = OwnerWindow();
     ::SetForegroundWindow(owner);
-    cmd = static_cast<UINT>(::TrackPopupMenu(m_handle.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y,
-                                             0, owner, nullptr));
+    cmd = static_cast<UINT>(
+        ::TrackPopupMenu(m_handle.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y, 0, owner, nullptr));
     ::PostMessageA(owner, WM_NULL, 0, 0);
   }
   if (cmd) DispatchCommand(cmd);

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/base/Handle.h"
@@ -14,6 +15,14 @@ namespace fw {
 
 class Menu;
 class ImageList;
+
+enum class TMenuBreak { mbNone, mbBreak, mbBarBreak };
+enum class TFindItemKind { fkCommand, fkHandle };
+
+// The status-bar part of a hint "tool-tip|status-bar text" (the whole hint
+// when it has no bar), and the tool-tip part.
+std::string GetLongHint(const std::string& hint);
+std::string GetShortHint(const std::string& hint);
 
 class MenuItem : public Component, public ActionClient {
  public:
@@ -36,6 +45,20 @@ class MenuItem : public Component, public ActionClient {
   const std::string& Hint() const noexcept { return m_hint; }
   void SetHint(const std::string& v) { m_hint = v; }
   bool IsLine() const { return m_caption == "-"; }
+  // Shown with a radio bullet instead of a check mark when checked.
+  bool RadioItem() const noexcept { return m_radioItem; }
+  void SetRadioItem(bool v);
+  // Starts a new column of the menu (with a bar for mbBarBreak).
+  TMenuBreak Break() const noexcept { return m_break; }
+  void SetBreak(TMenuBreak v);
+  // Shown bold: what a double click on the menu's owner would do.
+  bool Default() const noexcept { return m_default; }
+  void SetDefault(bool v);
+  // A picture of the item's own (owned); items with one are drawn by us.
+  HBITMAP Bitmap() const noexcept { return m_bitmap.get(); }
+  void SetBitmap(BitmapHandle bitmap);
+  int HelpContext() const noexcept { return m_helpContext; }
+  void SetHelpContext(int v) { m_helpContext = v; }
 
   // An item bound to an action takes its caption, shortcut, state and image,
   // and a click executes the action.
@@ -63,6 +86,22 @@ class MenuItem : public Component, public ActionClient {
 
   // Finds the item with this shortcut below this one (enabled or not).
   MenuItem* FindShortCut(TShortCut sc);
+  // Finds the item below this one with this command identifier, or whose
+  // native sub-menu (as last transferred by InsertInto) is this handle.
+  MenuItem* Find(UINT_PTR value, TFindItemKind kind);
+  // The native sub-menu that InsertInto built for this item's sub-items, or
+  // null. It belongs to the item; menus it was inserted into must let go of
+  // it (RemoveMenu) before they are destroyed.
+  HMENU SubMenuHandle() const noexcept { return m_subMenu.get(); }
+  // The accelerator character of the caption (after '&'), 0 when none.
+  char AcceleratorChar() const;
+  // Owner-drawn items carry the item's address as their data; this answers
+  // the item only for addresses of live items (other menus' owner-drawn
+  // items, such as the shell's, carry data of their own).
+  static MenuItem* FromItemData(ULONG_PTR data);
+  // The text of the native item: the caption, plus a tab and the shortcut's
+  // text when the item has a shortcut and no sub-items.
+  std::string NativeText() const;
   // Appends this item's sub-items to menu (building submenus as needed).
   void AppendTo(HMENU menu);
 
@@ -80,11 +119,17 @@ class MenuItem : public Component, public ActionClient {
   bool m_enabled = true;
   bool m_checked = false;
   bool m_visible = true;
+  bool m_radioItem = false;
+  bool m_default = false;
+  TMenuBreak m_break = TMenuBreak::mbNone;
+  BitmapHandle m_bitmap;
+  int m_helpContext = 0;
+  MenuHandle m_subMenu;
   int m_imageIndex = -1;
   Action* m_action = nullptr;
   UINT m_command = 0;
   MenuItem* m_parentItem = nullptr;
-  Menu* m_menu = nullptr;  // set on the root item of a menu
+  Menu* m_menu = nullptr;          // set on the root item of a menu
   std::vector<MenuItem*> m_items;  // not owned: the form owns every item
   friend class Menu;
 };
@@ -107,6 +152,26 @@ class Menu : public Component {
   // are applied to the built menu.
   virtual void ItemChanged(MenuItem* item, bool structural);
 
+  // Any item of the menu (at any depth) by command identifier or by the
+  // native sub-menu handle it was last given.
+  MenuItem* FindItem(UINT_PTR value, TFindItemKind kind);
+
+  // Splices the visible items into a menu that is not ours (the shell's
+  // context menu, a window's system menu): each item becomes a native item
+  // whose data is the item, with its own command identifier and, for items
+  // with sub-items, a freshly built sub-menu of theirs. byPosition: the
+  // first item goes to position pos (-1 = append) and the next ones after
+  // it; else each goes before the item with command pos. ownerDraw decides
+  // which items are drawn by us. Returns the highest command identifier
+  // transferred (0 when none).
+  using OwnerDrawRule = std::function<bool(const MenuItem& item)>;
+  UINT InsertItemsInto(HMENU menu, UINT pos, bool byPosition, const OwnerDrawRule& ownerDraw);
+  // Takes the items out of that menu again, keeping their sub-menus alive.
+  void RemoveItemsFrom(HMENU menu);
+  // WM_MENUCHAR for a native menu that holds items of ours: the answer for
+  // the accelerator character ch, or 0 (MNC_IGNORE) when none of ours has it.
+  LRESULT ProcessMenuChar(HMENU menu, char ch);
+
  protected:
   void Notification(Component* component, Operation operation) override;
   // A fresh menu of the items (a bar or a pop-up).
@@ -115,6 +180,11 @@ class Menu : public Component {
   MenuItem* m_items;
   ImageList* m_images = nullptr;
   MenuHandle m_handle;
+
+ private:
+  // Top-level items spliced into menus of the system's: data and identifier.
+  std::vector<std::pair<ULONG_PTR, UINT>> m_spliced;
+  static UINT InsertChildren(MenuItem& parent, HMENU menu, UINT pos, bool byPosition, const OwnerDrawRule& ownerDraw);
 };
 
 // The menu bar of a form.
@@ -135,6 +205,10 @@ using TPopupAlignment = int;
 class PopupMenu : public Menu {
  public:
   explicit PopupMenu(Component* owner);
+  // Off: a right click on a control that carries the menu does not show it
+  // (the control shows it itself, as the shell controls do).
+  bool AutoPopup() const noexcept { return m_autoPopup; }
+  void SetAutoPopup(bool v) noexcept { m_autoPopup = v; }
   // Shows the menu at screen coordinates and runs the chosen item.
   virtual void Popup(int x, int y);
   Component* PopupComponent() const noexcept { return m_popupComponent; }
@@ -144,6 +218,7 @@ class PopupMenu : public Menu {
   // with the built menu instead of tracking it, and runs the command it returns (0 = none).
   using PopupHook = std::function<UINT(PopupMenu& menu, HMENU built)>;
   static void SetPopupHook(PopupHook hook);
+  static const PopupHook& GetPopupHook();
 
  protected:
   // The window that receives the menu's messages while it is shown.
@@ -151,6 +226,7 @@ class PopupMenu : public Menu {
 
  private:
   Component* m_popupComponent = nullptr;
+  bool m_autoPopup = true;
 };
 
 }  // namespace fw
