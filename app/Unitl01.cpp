@@ -418,10 +418,15 @@ void TForm1::BuildMenus() {
   item(show3, "リスト(&L)", fw::scNone, [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsList); });
   item(show3, "詳細(&D)", fw::scNone, [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsReport); });
 
-  ShellPopupMenu1 = fw::Make<fw::PopupMenu>(this);
+  // One shell context menu for the tree and the list: they show it
+  // themselves (no automatic popup), with the shell's verbs first.
+  ShellPopupMenu1 = fw::Make<TShellPopupMenu>(this);
   ShellPopupMenu1->SetName("ShellPopupMenu1");
-  ShellSystemMenu1 = fw::Make<fw::PopupMenu>(this);
+  ShellPopupMenu1->SetAutoPopup(false);
+  ShellPopupMenu1->SetInsertPos(0);
+  ShellSystemMenu1 = fw::Make<TShellSystemMenu>(this);
   ShellSystemMenu1->SetName("ShellSystemMenu1");
+  ShellSystemMenu1->SetInsertPos(mpTop);
 }
 
 // ------------------------------------------------------------------ state

@@ -13,6 +13,8 @@
 #include "framework/ui/Splitter.h"
 #include "framework/ui/StdCtrls.h"
 #include "framework/ui/ToolBar.h"
+#include "shell/Shelladditns.h"
+#include "shell/Shellctrls.h"
 
 namespace orvane {
 
@@ -58,8 +60,8 @@ class TForm1 : public fw::Form {
   fw::Edit* Edit1;
   fw::StatusBar* ShellStatusBar1;
   fw::Component* ShellTrayIcon1;
-  fw::PopupMenu* ShellPopupMenu1;
-  fw::PopupMenu* ShellSystemMenu1;
+  TShellPopupMenu* ShellPopupMenu1;
+  TShellSystemMenu* ShellSystemMenu1;
 
   fw::ImageList* ToolImageL;
   fw::MainMenu* MainMenu1;
