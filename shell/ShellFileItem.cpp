@@ -164,18 +164,20 @@ void TShellFileItem::TakeFindData(const WIN32_FIND_DATAA& data) noexcept {
 void TShellFileItem::ReadFindData() {
   if (m_recordRead) return;
   m_recordRead = true;
+  // The disk first: the record an item ID carries (SHGetDataFromIDListA)
+  // holds a 32-bit size, so a file past 4 GiB would show a fraction of its
+  // size. Items without a path (virtual ones) fall back to the item ID.
   WIN32_FIND_DATAA data{};
-  if (GetLevel() == 1) {
-    // Children of the desktop come from several folders (the desktop
-    // directories, drives, virtual folders): ask the disk by path.
-    std::string path = GetPath();
-    if (path.empty()) return;
+  std::string path = GetPath();
+  if (!path.empty()) {
     HANDLE find = ::FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    ::FindClose(find);
-    TakeFindData(data);
-    return;
+    if (find != INVALID_HANDLE_VALUE) {
+      ::FindClose(find);
+      TakeFindData(data);
+      return;
+    }
   }
+  if (GetLevel() == 1) return;
   fw::ComPtr<IShellFolder> folder;
   if (!GetShellFolder(folder) || !m_itemID) return;
   if (SUCCEEDED(::SHGetDataFromIDListA(folder.Get(), m_itemID.get(), SHGDFIL_FINDDATA, &data, sizeof data)))

@@ -369,6 +369,9 @@ void TShellListView::ItemActivate(int index, int subItem, POINT pt, fw::TShiftSt
 }
 
 void TShellListView::DoItemActivate(int index, int subItem, POINT pt, fw::TShiftState shift) {
+  // Enter may report no row (Wine sends a bare header whose row field is
+  // whatever lies there): the focused row is the one the user means.
+  if (index < 0 || index >= m_fileList->Count()) index = ItemFocused();
   TShellFileItem* item = GetFileItem(index);
   if (!item) return;
   if (item->HasShAttributesOf(iaFolder)) {
