@@ -161,23 +161,45 @@ void TShellFileItem::TakeFindData(const WIN32_FIND_DATAA& data) noexcept {
   m_record.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::string TShellFileItem::GetFilePath() {
+  // In a file-system folder the path is the folder's path and the item's
+  // parsing name. Asking the shell for the whole path costs far more (under
+  // Wine about 40 ms per item in a folder of 100,000 files).
+  if (m_fileList && m_fileList->GetLevel() >= 1 && m_itemID) {
+    const std::string& folderPath = m_fileList->CachedPath();
+    fw::ComPtr<IShellFolder> folder;
+    std::string name;
+    if (!folderPath.empty() && GetShellFolder(folder) &&
+        GetNameFromItemId(folder.Get(), m_itemID.get(), name, SHGDN_INFOLDER | SHGDN_FORPARSING) && !name.empty())
+      return MakeFullPath(folderPath, name);
+  }
+  return GetPath();
+}
+
+bool TShellFileItem::ReadRecordFromDisk() {
+  std::string path = GetFilePath();
+  if (path.empty()) return false;
+  // The file's own attributes by path: a 64-bit size, and no directory
+  // search (FindFirstFileA under Wine reads the whole folder, about 40 ms
+  // per call in a folder of 100,000 files).
+  WIN32_FILE_ATTRIBUTE_DATA disk{};
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &disk)) return false;
+  m_record.attributes = disk.dwFileAttributes;
+  m_record.creation = disk.ftCreationTime;
+  m_record.lastAccess = disk.ftLastAccessTime;
+  m_record.lastWrite = disk.ftLastWriteTime;
+  m_record.size = (static_cast<std::uint64_t>(disk.nFileSizeHigh) << 32) | disk.nFileSizeLow;
+  return true;
+}
+
 void TShellFileItem::ReadFindData() {
   if (m_recordRead) return;
   m_recordRead = true;
   // The disk first: the record an item ID carries (SHGetDataFromIDListA)
   // holds a 32-bit size, so a file past 4 GiB would show a fraction of its
   // size. Items without a path (virtual ones) fall back to the item ID.
+  if (ReadRecordFromDisk() || GetLevel() == 1) return;
   WIN32_FIND_DATAA data{};
-  std::string path = GetPath();
-  if (!path.empty()) {
-    HANDLE find = ::FindFirstFileA(path.c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-      ::FindClose(find);
-      TakeFindData(data);
-      return;
-    }
-  }
-  if (GetLevel() == 1) return;
   fw::ComPtr<IShellFolder> folder;
   if (!GetShellFolder(folder) || !m_itemID) return;
   if (SUCCEEDED(::SHGetDataFromIDListA(folder.Get(), m_itemID.get(), SHGDFIL_FINDDATA, &data, sizeof data)))
@@ -185,14 +207,7 @@ void TShellFileItem::ReadFindData() {
 }
 
 void TShellFileItem::RefreshFindData() {
-  std::string path = GetPath();
-  if (path.empty()) return;
-  WIN32_FIND_DATAA data{};
-  HANDLE find = ::FindFirstFileA(path.c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  ::FindClose(find);
-  TakeFindData(data);
-  m_recordRead = true;
+  if (ReadRecordFromDisk()) m_recordRead = true;
 }
 
 WIN32_FIND_DATAA TShellFileItem::GetWin32FindData() {
@@ -204,7 +219,7 @@ WIN32_FIND_DATAA TShellFileItem::GetWin32FindData() {
   data.ftLastWriteTime = m_record.lastWrite;
   data.nFileSizeHigh = static_cast<DWORD>(m_record.size >> 32);
   data.nFileSizeLow = static_cast<DWORD>(m_record.size);
-  std::string path = GetPath();
+  std::string path = GetFilePath();
   if (!path.empty()) lstrcpynA(data.cFileName, FileNamePart(path).c_str(), MAX_PATH);
   return data;
 }

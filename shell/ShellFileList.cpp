@@ -91,6 +91,16 @@ fw::ComPtr<IShellFolder> TShellFileList::Wrap(fw::ComPtr<IShellFolder> folder) {
 void TShellFileList::ForgetFolder() noexcept {
   m_folder.Reset();
   m_folderHasShellIcon = -1;
+  m_pathKnown = false;
+  m_path.clear();
+}
+
+const std::string& TShellFileList::CachedPath() {
+  if (!m_pathKnown) {
+    m_path = ComputePath();
+    m_pathKnown = true;
+  }
+  return m_path;
 }
 
 bool TShellFileList::GetShellFolder(fw::ComPtr<IShellFolder>& folder) {
@@ -169,7 +179,9 @@ TShItemIDType TShellFileList::GetItemIDType() {
   return HasShAttributesOf(iaFolder) ? itFolder : itFile;
 }
 
-std::string TShellFileList::GetPath() {
+std::string TShellFileList::GetPath() { return CachedPath(); }
+
+std::string TShellFileList::ComputePath() {
   std::string path;
   if (!m_rootItemID) return path;
   if (m_level == 0) {

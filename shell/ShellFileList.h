@@ -117,6 +117,9 @@ class TShellFileItem : public TShellDataItem {
     std::uint64_t size = 0;
   };
   void ReadFindData();
+  bool ReadRecordFromDisk();
+  // The file-system path, put together from the folder's path where it can.
+  std::string GetFilePath();
   void TakeFindData(const WIN32_FIND_DATAA& data) noexcept;
   // Small icon and type name in one shell call (each call is slow).
   void ReadSmallIconAndTypeName();
@@ -177,8 +180,10 @@ class TShellFileList {
   bool HasShAttributesOf(TShItemAttribute attribute);
   TShItemIDType GetItemIDType();
   // File-system path of the folder (the desktop directory for the desktop);
-  // empty outside the file system.
+  // empty outside the file system. Asked of the shell once per folder shown
+  // and re-read (the shell is slow to answer).
   std::string GetPath();
+  const std::string& CachedPath();
   bool GetDropTarget(fw::ComPtr<IDropTarget>& target);
   std::uint64_t GetDiskFree();
   std::uint64_t GetDiskSize();
@@ -218,6 +223,7 @@ class TShellFileList {
  private:
   friend class TShellListView;
   fw::ComPtr<IShellFolder> Wrap(fw::ComPtr<IShellFolder> folder);
+  std::string ComputePath();
   void ForgetFolder() noexcept;
   void SaveColumns();
   void RestoreColumns();
@@ -237,6 +243,8 @@ class TShellFileList {
   // The folder shown, bound once per folder: every row and every sort uses it.
   fw::ComPtr<IShellFolder> m_folder;
   int m_folderHasShellIcon = -1;  // -1 not asked yet
+  std::string m_path;             // CachedPath
+  bool m_pathKnown = false;
   TShellIDList m_selection;
   TShFilesWatcher* m_nameWatcher = nullptr;       // frees itself; stopped by the destructor
   TShFilesWatcher* m_attributeWatcher = nullptr;  // likewise

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "framework/settings/IniFile.h"
+#include "framework/ui/ImageList.h"
 #include "shell/ShellPopupMenu.h"
 #include "tests/common/MessagePump.h"
 #include "tests/common/TempDir.h"
@@ -343,6 +344,48 @@ TEST(ShellListViewWindow, ClipboardChangesAreReported) {
   testsupport::PumpUntil([&] { return calls > 0; }, 2000);
   EXPECT_GT(calls, 0);
   EXPECT_FALSE(contented);  // text is no shell item
+}
+
+TEST(ShellListViewWindow, CopyPutsTheSelectionOnTheClipboard) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir / "copy.txt", "c");
+  ListForm form;
+  TShellListView* lv = form.Place();
+  lv->SetPath(dir.Path());
+  bool contented = false;
+  lv->OnShClipboard = [&](fw::Object*, bool c) { contented = c; };
+  EXPECT_FALSE(lv->InvokeCommand(icCopy));  // nothing selected
+  SelectOnly(lv, 0);
+  EXPECT_TRUE(lv->InvokeCommand(icCopy));
+  testsupport::PumpUntil([&] { return contented; }, 2000);
+  EXPECT_TRUE(contented);
+  EXPECT_EQ(lv->ItemCount(), 1);
+}
+
+TEST(ShellListViewWindow, AttributeImagesReplaceTheLetters) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir / "ro.txt", "r");
+  ::SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+  ListForm form;
+  TShellListView* lv = form.Place();
+  lv->SetPath(dir.Path());
+  EXPECT_EQ(CellText(lv, 0, 4), "RA");
+  auto* images = fw::Make<fw::ImageList>(form.panel(), 8, 8);
+  TAttributesImage attributes;
+  attributes.ImageList = images;
+  attributes.ReadOnly = 0;
+  attributes.Archive = 1;
+  lv->SetAttributesImage(attributes);
+  ::UpdateWindow(lv->Handle());
+  EXPECT_EQ(CellText(lv, 0, 4), "");
+  lv->SetViewStyle(fw::TViewStyle::vsIcon);
+  ::UpdateWindow(lv->Handle());
+  // The image list going away is noticed.
+  fw::Free(images);
+  EXPECT_EQ(lv->AttributesImage().ImageList, nullptr);
+  lv->SetViewStyle(fw::TViewStyle::vsReport);
+  EXPECT_EQ(CellText(lv, 0, 4), "RA");
+  ::SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // ---------------------------------------------------------------------------
