@@ -43,8 +43,7 @@ int main() {
   // call matters for start-up (about 60 reads) and shutdown (about 30 writes).
   fw::IniFile ini(dir / "bench.ini");
   for (int i = 0; i < 40; ++i) ini.WriteInteger("section" + std::to_string(i % 8), "key" + std::to_string(i), i);
-  Run("IniFile::ReadInteger (40-key file)", 2000,
-      [&](int i) { ini.ReadInteger("section3", "key" + std::to_string(i % 40), 0); });
+  Run("IniFile::ReadInteger (40-key file)", 2000, [&](int i) { ini.ReadInteger("section3", "key" + std::to_string(i % 40), 0); });
   Run("IniFile::WriteInteger (40-key file)", 500, [&](int i) { ini.WriteInteger("section5", "key21", i); });
   std::vector<std::string> keys;
   Run("IniFile::ReadSection", 2000, [&](int) { ini.ReadSection("section1", keys); });
