@@ -230,6 +230,17 @@ DWORD TShellFileItem::GetAttributes() {
 }
 
 DWORD TShellFileItem::GetSize() {
+  // Sums over many rows (the selection, the folder's total) need only the
+  // low 32 bits, which the item ID carries as the enumeration found them:
+  // while the folder has reported no size change since, no disk is asked
+  // for rows that were never drawn.
+  if (!m_recordRead && m_fileList && !m_fileList->RecordsChanged() && GetLevel() >= 2 && m_itemID) {
+    fw::ComPtr<IShellFolder> folder;
+    WIN32_FIND_DATAA data{};
+    if (GetShellFolder(folder) &&
+        SUCCEEDED(::SHGetDataFromIDListA(folder.Get(), m_itemID.get(), SHGDFIL_FINDDATA, &data, sizeof data)))
+      return data.nFileSizeLow;
+  }
   ReadFindData();
   return static_cast<DWORD>(m_record.size);
 }

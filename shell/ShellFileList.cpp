@@ -251,6 +251,7 @@ DWORD TShellFileList::GetTotalSize() {
 }
 
 void TShellFileList::Clear() {
+  m_recordsChanged = false;
   m_selection.Clear();
   m_items.clear();
   m_totalSize = 0;
@@ -568,6 +569,7 @@ void TShellFileList::ShellChangeNotify(fw::Object* watcher, const std::string& p
     if (watcher == m_nameWatcher) {
       Refresh();
     } else if (watcher == m_attributeWatcher) {
+      m_recordsChanged = true;
       m_totalSize = 0;
       m_totalSizeKnown = false;
       // Only records that were read can be stale; the others are read from

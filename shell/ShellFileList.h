@@ -213,6 +213,9 @@ class TShellFileList {
   TShFilesWatcher* AttributeWatcher() const noexcept { return m_attributeWatcher; }
 
   TShellListView* ListView() const noexcept { return m_listView; }
+  // Whether sizes, times or attributes changed in the folder since it was
+  // enumerated (the records the item IDs carry are then out of date).
+  bool RecordsChanged() const noexcept { return m_recordsChanged; }
   // Whether the folder shown offers IShellIcon (asked once per folder).
   bool FolderHasShellIcon();
 
@@ -245,6 +248,7 @@ class TShellFileList {
   int m_folderHasShellIcon = -1;  // -1 not asked yet
   std::string m_path;             // CachedPath
   bool m_pathKnown = false;
+  bool m_recordsChanged = false;
   TShellIDList m_selection;
   TShFilesWatcher* m_nameWatcher = nullptr;       // frees itself; stopped by the destructor
   TShFilesWatcher* m_attributeWatcher = nullptr;  // likewise

@@ -75,6 +75,9 @@ TEST(ShellFileListEnumeration, HiddenJapaneseAndTrailByteNamesWithTheirColumns) 
   EXPECT_EQ(lv->FileList()->GetTotalSize(), 0u + 1025 + 10 + 10 + 3 + 3);
   EXPECT_GT(lv->FileList()->GetDiskSize(), 0u);
   EXPECT_EQ(lv->FileList()->GetItemIDType(), itFolder);
+  fw::ComPtr<IDropTarget> target;
+  EXPECT_TRUE(lv->FileList()->GetDropTarget(target));
+  EXPECT_TRUE(lv->CanClose());
 
   // Without hidden items, and through the filter event.
   lv->SetIncludeHidden(false);
@@ -137,6 +140,70 @@ TEST(ShellFileListEnumeration, TheDesktopListsOnlyTheVirtualItemsAsked) {
   ASSERT_TRUE(GetSpecialFolderID(sfidDeskTopFolder, dirList));
   GetPathFromItemIDList(dirList.get(), desktopDir);
   EXPECT_EQ(lv->GetPath(), desktopDir);
+}
+
+TEST(ShellFileListEnumeration, TheComputerFolderHasOneColumnAndVirtualItemsOnlyWhenAsked) {
+  testsupport::TempDir dir;
+  MakeFile(dir / "a.txt", 1);
+  ListForm form;
+  TShellListView* lv = form.Place();
+  lv->SetPath(dir.Path());
+  EXPECT_EQ(lv->ColumnCount(), 5);
+  lv->SetColumnWidth(3, 77);
+  UniqueIDList drives;
+  ASSERT_TRUE(GetSpecialFolderID(sfidDrives, drives));
+  lv->SetNameSpace(drives.get());
+  EXPECT_EQ(lv->FileList()->GetItemIDType(), itMyComputer);
+  EXPECT_EQ(lv->GetPath(), "");
+  // No path: one name column, half the control wide.
+  ASSERT_EQ(lv->ColumnCount(), 1);
+  EXPECT_EQ(lv->Column(0)->Caption(), "名前");
+  EXPECT_EQ(lv->ColumnWidth(0), lv->Width() / 2);
+  auto count = [lv](TShItemIDType kind) {
+    int n = 0;
+    for (int i = 0; i < lv->FileList()->Count(); ++i) n += lv->GetFileItem(i)->GetItemIDType() == kind;
+    return n;
+  };
+  EXPECT_GT(count(itRootDrive), 0);
+  EXPECT_EQ(count(itVirtual), 0);
+  int rows = lv->ItemCount();
+  lv->SetShVirtuaItems(TShVirtuaItems{itBitBucket, itNetWork, itVirtual});
+  EXPECT_EQ(lv->ItemCount(), rows + count(itVirtual));
+  // Sorting by attributes means nothing without a path.
+  std::vector<std::string> before = Captions(lv);
+  lv->Sort(hcAttr, false);
+  EXPECT_EQ(Captions(lv), before);
+  EXPECT_EQ(lv->FileList()->GetSortColumn(), hcName);
+  // Back in a folder with a path, the saved columns come back.
+  lv->SetPath(dir.Path());
+  ASSERT_EQ(lv->ColumnCount(), 5);
+  EXPECT_EQ(lv->Column(1)->Caption(), "サイズ");
+  EXPECT_EQ(lv->ColumnWidth(3), 77);
+}
+
+TEST(ShellFileListEnumeration, LargeAndSmallIconsAreKeptApartAcrossViewStyles) {
+  testsupport::TempDir dir;
+  for (int i = 0; i < 5; ++i) MakeFile(dir / ("i" + std::to_string(i) + ".txt"), 1);
+  ListForm form;
+  TShellListView* lv = form.Place();
+  lv->SetPath(dir.Path());
+  const TShellFileListCounters& c = lv->FileList()->Counters();
+  auto paint = [lv] {
+    ::InvalidateRect(lv->Handle(), nullptr, TRUE);
+    ::UpdateWindow(lv->Handle());
+  };
+  paint();
+  unsigned small = c.icons;
+  EXPECT_EQ(small, 5u);
+  for (auto style : {fw::TViewStyle::vsIcon, fw::TViewStyle::vsSmallIcon, fw::TViewStyle::vsList,
+                     fw::TViewStyle::vsReport, fw::TViewStyle::vsIcon}) {
+    lv->SetViewStyle(style);
+    EXPECT_EQ(lv->GetViewStyle(), style);
+    paint();
+  }
+  // Each row asked once for its small icon and once for its large one.
+  EXPECT_EQ(c.icons, 10u);
+  EXPECT_GE(lv->GetFileItem(0)->GetImageIndex(), 0);
 }
 
 // Files whose sizes, types, dates and attributes all sort differently from

@@ -229,6 +229,40 @@ TEST(ShellListViewContextMenu, CodesForShortcutDeleteAndRename) {
   lv->SetShellTreeLink(nullptr);
 }
 
+TEST(ShellListViewContextMenu, ChangesWaitWhileAButtonIsDownOnARow) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir / "a.txt", "a");
+  ListForm form;
+  TShellListView* lv = form.Place();
+  lv->SetPath(dir.Path());
+  EXPECT_EQ(lv->GetDragState(), dsWait);
+  // Inside the click (the control reports the menu before the button's
+  // handling ends) the state says a drag may still start, and a change
+  // reported then is ignored.
+  std::vector<TShDragState> during;
+  int rowsDuring = -1;
+  lv->OnContextPopup = [&](fw::Object*, POINT, bool&) {
+    during.push_back(lv->GetDragState());
+    if (during.size() > 1) return;
+    testsupport::WriteFile(dir / "b.txt", "b");
+    lv->FileList()->ShellChangeNotify(lv->FileList()->NameWatcher(), dir.Path());
+    rowsDuring = lv->ItemCount();
+  };
+  RightClick(lv, RowCenter(lv, 0));
+  ASSERT_FALSE(during.empty());
+  EXPECT_EQ(during[0], dsRWaitDragging);
+  EXPECT_EQ(rowsDuring, 1);
+  EXPECT_EQ(lv->GetDragState(), dsWait);
+  lv->FileList()->ShellChangeNotify(lv->FileList()->NameWatcher(), dir.Path());
+  EXPECT_EQ(lv->ItemCount(), 2);
+  // A right click on empty space: no drag can start from there.
+  during.clear();
+  RightClick(lv, POINT{600, 380});
+  ASSERT_FALSE(during.empty());
+  EXPECT_EQ(during[0], dsWait);
+  lv->OnContextPopup = nullptr;
+}
+
 TEST(ShellListViewFind, TypingSelectsTheFirstRowContainingTheLetters) {
   testsupport::TempDir dir;
   for (const char* n : {"abc.txt", "mxq.txt", "qqq.txt", "zzy.txt"}) testsupport::WriteFile(dir / n, "1");
