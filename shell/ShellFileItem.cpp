@@ -111,6 +111,12 @@ int TShellFileItem::GetImageIndex() {
   return m_largeImageIndex;
 }
 
+int TShellFileItem::CachedImageIndex() const noexcept {
+  const TShellListView* view = m_fileList ? m_fileList->ListView() : nullptr;
+  bool large = view && view->ViewStyle() == fw::TViewStyle::vsIcon;
+  return large ? m_largeImageIndex : m_imageIndex;
+}
+
 void TShellFileItem::ReadSmallIconAndTypeName() {
   if (m_fileList) ++m_fileList->Counters().icons;
   SHFILEINFOA info{};

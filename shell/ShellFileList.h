@@ -73,8 +73,12 @@ class TShellFileItem : public TShellDataItem {
 
   // The caption (the folder's in-folder display name), asked once.
   std::string GetCaption();
-  // Whether the caption / small icon / large icon were asked already.
+  // Whether the caption was asked already.
   bool CaptionCached() const noexcept { return m_captionKnown; }
+  // The image index of the current view style if already known, else -1;
+  // the type name if already known, else empty. Nothing is asked.
+  int CachedImageIndex() const noexcept;
+  std::string CachedTypeName() const { return m_typeNameKnown ? m_typeName : std::string(); }
 
   // The file-system record. The times, size and attributes are cached (read
   // once; re-read after an attribute change in the folder); the name fields

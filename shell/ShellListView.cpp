@@ -401,11 +401,13 @@ void TShellListView::OwnerDataFetch(fw::ListItem* row, fw::TItemRequest request)
   TShellFileItem* item = GetFileItem(row->Index());
   if (!item) return;
   using R = fw::TItemRequestItem;
-  if (request.Contains(R::irImage)) row->SetImageIndex(item->GetImageIndex());
+  if (request.Contains(R::irImage))
+    row->SetImageIndex(m_servingDisplay ? item->GetImageIndex() : item->CachedImageIndex());
   if (request.Contains(R::irText)) {
     row->SetCaption(item->GetCaption());
     if (ViewStyle() == fw::TViewStyle::vsReport) {
-      std::vector<std::string> sub{item->GetSizeText(), item->GetTypeName(), item->GetLastWrite()};
+      std::vector<std::string> sub{item->GetSizeText(), m_servingDisplay ? item->GetTypeName() : item->CachedTypeName(),
+                                   item->GetLastWrite()};
       if (!m_attributesImage->ImageList) sub.push_back(AttributeLetters(item->GetAttributes()));
       row->SetSubItems(sub);
     }
@@ -466,8 +468,22 @@ void TShellListView::RecomputeSelectedSize() {
   m_selectedSize = sum;
 }
 
+bool TShellListView::CNNotify(NMHDR* header, LRESULT& result) {
+  if (header->code != LVN_GETDISPINFOA && header->code != LVN_GETDISPINFOW)
+    return fw::ListView::CNNotify(header, result);
+  struct Serving {
+    bool& flag;
+    explicit Serving(bool& f) : flag(f) { flag = true; }
+    ~Serving() { flag = false; }
+  } serving(m_servingDisplay);
+  return fw::ListView::CNNotify(header, result);
+}
+
 void TShellListView::ItemChanged(NMLISTVIEW* nm) {
   fw::ListView::ItemChanged(nm);
+  // The change events may have fetched the row without its icon: the next
+  // paint must fetch it again.
+  InvalidateFetchCache();
   if (!(nm->uChanged & LVIF_STATE) || !((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED)) return;
   if (nm->iItem < 0) {
     // All rows at once.

@@ -152,6 +152,7 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   bool CanClose();
 
   void DeviceChange(const std::string& caption, DWORD event, LPCITEMIDLIST itemIDList, WORD kind) override;
+  bool CNNotify(NMHDR* header, LRESULT& result) override;
 
   // ---- events
   TShellListBeginDragEvent OnShBeginDrag;
@@ -229,4 +230,8 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   HWND m_nextClipboardViewer = nullptr;
   bool m_inClipboardChain = false;
   bool m_registered = false;
+  // Set while the control asks for what it is about to draw. Rows fetched
+  // otherwise (Item(), change events) get their icon and type name only
+  // when already known: asking the shell costs milliseconds per row.
+  bool m_servingDisplay = false;
 };

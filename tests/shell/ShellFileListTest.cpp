@@ -339,6 +339,18 @@ TEST(ShellFileListSorting, OnlyDrawnOrHintedRowsAskTheShell) {
   unsigned captions = c.captions;
   lv->Sort(hcName, false);
   EXPECT_EQ(c.captions, captions);
+  // Selecting a row out of sight, with the change events in use, asks for
+  // no icon or type name (the handler can still reach the row object).
+  unsigned icons = c.icons, typeNames = c.typeNames;
+  TShellFileItem* selectedItem = nullptr;
+  lv->OnSelectItem = [&](fw::Object*, fw::ListItem* row, bool) {
+    selectedItem = static_cast<TShellFileItem*>(row->Data());
+  };
+  lv->SetItemState(250, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_EQ(selectedItem, lv->GetFileItem(250));
+  EXPECT_EQ(c.icons, icons);
+  EXPECT_EQ(c.typeNames, typeNames);
+  lv->OnSelectItem = nullptr;
 }
 
 }  // namespace
