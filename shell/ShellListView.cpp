@@ -146,7 +146,10 @@ void TShellListView::Notification(fw::Component* component, fw::Operation operat
   fw::ListView::Notification(component, operation);
   if (operation != fw::Operation::opRemove) return;
   if (component == m_shellPopupMenu) m_shellPopupMenu = nullptr;
-  if (m_treeLink && m_treeLink->LinkComponent() == component) m_treeLink = nullptr;
+  if (m_treeLink && m_treeComponent == component) {
+    m_treeLink = nullptr;
+    m_treeComponent = nullptr;
+  }
   if (m_attributesImage && static_cast<fw::Component*>(m_attributesImage->ImageList) == component)
     m_attributesImage->ImageList = nullptr;
 }
@@ -316,7 +319,10 @@ void TShellListView::SetShellPopupMenu(TShellPopupMenu* menu) {
 
 void TShellListView::SetShellTreeLink(TShellTreeLink* tree) {
   m_treeLink = tree;
-  if (tree && tree->LinkComponent()) FreeNotification(tree->LinkComponent());
+  // Kept apart from the link: when the tree goes, its own part may already
+  // be gone and must not be asked anything.
+  m_treeComponent = tree ? tree->LinkComponent() : nullptr;
+  if (m_treeComponent) FreeNotification(m_treeComponent);
 }
 
 void TShellListView::DeviceChange(const std::string&, DWORD, LPCITEMIDLIST, WORD) {}

@@ -53,6 +53,13 @@ class PopupDouble : public TShellPopupMenu {
   }
 };
 
+// A tree that is a component, as the real one is.
+class ComponentTree : public fw::Component, public listtest::FakeTree {
+ public:
+  explicit ComponentTree(fw::Component* owner) : fw::Component(owner) {}
+  fw::Component* LinkComponent() override { return this; }
+};
+
 void SelectOnly(TShellListView* lv, int row) {
   lv->ClearSelection();
   lv->SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -125,6 +132,15 @@ TEST(ShellListViewOpening, EnterOnAFolderEntersItAndMovesTheTree) {
   EXPECT_EQ(lv->last.nShow, SW_SHOWNORMAL);
   EXPECT_EQ(lv->last.lpIDList, lv->GetFileItem(fileRow)->GetRootItemID());
   lv->SetShellTreeLink(nullptr);
+
+  // Settings pass on to the tree; a tree that goes away is forgotten.
+  auto* componentTree = fw::Make<ComponentTree>(form.panel());
+  lv->SetShellTreeLink(componentTree);
+  lv->SetIncludeHidden(false);
+  EXPECT_EQ(componentTree->includeHiddenCalls, 1);
+  fw::Free(componentTree);
+  EXPECT_EQ(lv->GetShellTreeLink(), nullptr);
+  lv->SetIncludeHidden(true);
 }
 
 TEST(ShellListViewOpening, ShowingTheSameFolderAgainDoesNotReadIt) {
