@@ -255,7 +255,10 @@ void TForm1::BuildComponents() {
   TabControl1->SetMultiLine(true);
   TabControl1->SetPopupMenu(PopupMenu3);
 
-  ShellListView1 = fw::Make<fw::ListView>(this);
+  // The contents list brings its own five columns (name, size, type, date,
+  // attributes); the tree shows the recycle bin, network and virtual
+  // folders, and so does the list.
+  ShellListView1 = fw::Make<TShellListView>(this);
   ShellListView1->SetName("ShellListView1");
   ShellListView1->SetParent(TabControl1);
   ShellListView1->SetAlign(fw::TAlign::alClient);
@@ -263,7 +266,8 @@ void TForm1::BuildComponents() {
   ShellListView1->SetMultiSelect(true);
   ShellListView1->SetHideSelection(false);
   ShellListView1->SetPopupMenu(PopupMenu1);
-  for (const char* caption : {"名前", "サイズ", "種類", "更新日時", "属性"}) ShellListView1->AddColumn(caption, 50);
+  ShellListView1->SetShellPopupMenu(ShellPopupMenu1);
+  ShellListView1->SetShVirtuaItems(TShVirtuaItems{itBitBucket, itNetWork, itVirtual});
 
   ShellTrayIcon1 = fw::Make<fw::Component>(this);
   ShellTrayIcon1->SetName("ShellTrayIcon1");
@@ -306,7 +310,13 @@ void TForm1::BuildActions() {
   action(SmallIcon2, "SmallIcon2", "小さいアイコン(&M)", fw::scNone, view(TViewStyle::vsSmallIcon));
   action(ListIcon1, "ListIcon1", "一覧(&L)", fw::scNone, view(TViewStyle::vsList));
   action(ReportIcon1, "ReportIcon1", "詳細(&D)", fw::scNone, view(TViewStyle::vsReport));
-  auto sort = [this](int order) { return [this, order](fw::Object*) { m_sortOrder = order; }; };
+  static constexpr THeaderCaption kSortColumns[] = {hcName, hcLastWrite, hcAttr, hcSize, hcType};
+  auto sort = [this](int order) {
+    return [this, order](fw::Object*) {
+      m_sortOrder = order;
+      ShellListView1->Sort(kSortColumns[order], true);
+    };
+  };
   action(ShellFileSortByName1, "ShellFileSortByName1", "名前順(&N)", fw::scNone, sort(0));
   action(ShellFileSortByLastWrite1, "ShellFileSortByLastWrite1", "日付順(&D)", fw::scNone, sort(1));
   action(ShellFileSortByAttr1, "ShellFileSortByAttr1", "属性順", fw::scNone, sort(2));
@@ -436,6 +446,9 @@ bool TForm1::TreeSetPath(const std::string& path) {
   // path as given.
   if (!DirectoryExists(path)) return false;
   m_treePath = path;
+  // Until the folder tree stands between them, the contents list is pointed
+  // at the folder directly.
+  ShellListView1->SetPath(path);
   return true;
 }
 

@@ -46,7 +46,7 @@ class TForm1 : public fw::Form {
   fw::TreeView* ShellTreeView1;
   fw::Splitter* Splitter1;
   fw::TabControl* TabControl1;
-  fw::ListView* ShellListView1;
+  TShellListView* ShellListView1;
   fw::Splitter* Splitter3;
   fw::PageControl* PageControl1;
   fw::TabSheet* TabSheet2;  // launcher

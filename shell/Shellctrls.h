@@ -4,5 +4,7 @@
 // folder contents list and the path combo box.
 #include "shell/Shellcst.h"
 #include "shell/ShellCtrlList.h"
+#include "shell/ShellFileList.h"
 #include "shell/ShellItems.h"
+#include "shell/ShellListView.h"
 #include "shell/ShellPopupMenu.h"

@@ -13,6 +13,7 @@
 #include "tests/common/TempDir.h"
 
 void RunStartupBenchmarks();
+void RunListBenchmarks();
 
 namespace {
 
@@ -59,6 +60,7 @@ int main() {
     UniqueIDList l;
     GetIDListFromPath(deep, l);
   });
-  RunStartupBenchmarks();
+  RunStartupBenchmarks();  // tests/bench/StartupBench.cpp
+  RunListBenchmarks();     // tests/bench/ListBench.cpp
   return 0;
 }
