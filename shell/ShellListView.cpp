@@ -131,6 +131,9 @@ void TShellListView::CreateWnd() {
     UniqueIDList again = UniqueIDList::CopyOf(m_fileList->GetRootItemID());
     m_fileList->InitData(again.get());
     UpdateCurrentDirectory();
+  } else if (m_pendingNameSpace) {
+    UniqueIDList first = std::move(m_pendingNameSpace);
+    SetNameSpace(first.get());
   } else {
     UniqueIDList desktop;
     if (GetSpecialFolderID(sfidDeskTop, desktop)) SetNameSpace(desktop.get());
@@ -248,7 +251,14 @@ void TShellListView::UpdateCurrentDirectory() {
 }
 
 void TShellListView::SetNameSpace(LPCITEMIDLIST list) {
-  if (!list || !HandleAllocated()) return;
+  if (!list) return;
+  if (!HandleAllocated()) {
+    // The owner may point the list at its first folder before the window
+    // exists (a form's start-up runs before its controls have windows): the
+    // folder is shown when the window is created, instead of the desktop.
+    m_pendingNameSpace = UniqueIDList::CopyOf(list);
+    return;
+  }
   LPCITEMIDLIST current = m_fileList->GetRootItemID();
   if (current && GetItemIDLevel(list) == m_fileList->GetLevel()) {
     fw::ComPtr<IShellFolder> desktop;

@@ -217,6 +217,7 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   std::unique_ptr<TAttributesImage> m_attributesImage;
   TShellPopupMenu* m_shellPopupMenu = nullptr;  // not owned
   TShellTreeLink* m_treeLink = nullptr;         // not owned
+  UniqueIDList m_pendingNameSpace;              // shown when the window is created
   fw::Component* m_treeComponent = nullptr;     // the same tree as a component
   bool m_includeHidden = true;
   TShVirtuaItems m_shVirtuaItems = kDefaultShVirtuaItems;
