@@ -332,13 +332,17 @@ int TShellFileList::Refresh() {
   try {
     ForgetFolder();
     fw::ComPtr<IShellFolder> folder;
-    if (GetShellFolder(folder)) {
+    bool bound = GetShellFolder(folder);
+    // Rows always belong to the folder shown: when it cannot be bound (it
+    // went away, or another folder is being shown), the old rows go too, or
+    // their paths would be made from the wrong folder.
+    if (bound || !m_items.empty()) {
       Clear();
       if (lv->ViewStyle() == fw::TViewStyle::vsList && lv->ItemCount() > 0 && lv->HandleAllocated())
         ::SendMessageA(lv->Handle(), LVM_ENSUREVISIBLE, 0, FALSE);
       lv->SetItemCount(0);
       lv->m_selectedSize = 0;
-      if (RetrieveItemID(folder.Get(), m_level) > 0) {
+      if (bound && RetrieveItemID(folder.Get(), m_level) > 0) {
         lv->SetItemCount(Count());
         lv->SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
       }

@@ -158,6 +158,22 @@ TEST(ShellListViewOpening, ShowingTheSameFolderAgainDoesNotReadIt) {
   EXPECT_EQ(lv->GetFileItem(0), row);
 }
 
+TEST(ShellListViewOpening, AFolderThatCannotBeBoundLeavesNoRowsOfTheOldOne) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir / "a.txt", "a");
+  testsupport::WriteFile(dir / "b.txt", "b");
+  ListForm form;
+  TShellListView* lv = form.Place();
+  lv->SetPath(dir.Path());
+  ASSERT_EQ(lv->ItemCount(), 2);
+  // A file is no folder: the shell will not bind it as one.
+  UniqueIDList file;
+  ASSERT_TRUE(GetIDListFromPath(dir / "a.txt", file));
+  lv->SetNameSpace(file.get());
+  EXPECT_EQ(lv->FileList()->Count(), 0);
+  EXPECT_EQ(lv->ItemCount(), 0);
+}
+
 void EditLabel(TShellListView* lv, int row, const std::string& text) {
   ::SetFocus(lv->Handle());
   HWND edit = reinterpret_cast<HWND>(::SendMessageA(lv->Handle(), LVM_EDITLABELA, static_cast<WPARAM>(row), 0));
