@@ -515,7 +515,9 @@ void TShellFileList::DeleteSelItem() {
   m_items.erase(std::remove(m_items.begin(), m_items.end(), nullptr), m_items.end());
   m_totalSize = 0;
   m_totalSizeKnown = false;
-  lv->ClearSelection();
+  // Only the rows that were selected need clearing; a whole-list change
+  // costs time per row in the control.
+  for (int i : selected) lv->SetItemState(i, 0, LVIS_SELECTED);
   lv->SetItemCount(Count());
   lv->m_selectedSize = 0;
   lv->InvalidateFetchCache();

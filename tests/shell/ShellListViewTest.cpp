@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include "framework/settings/IniFile.h"
 #include "framework/ui/ImageList.h"
@@ -410,6 +412,37 @@ TEST(ShellListViewWindow, ClipboardChangesAreReported) {
   testsupport::PumpUntil([&] { return calls > 0; }, 2000);
   EXPECT_GT(calls, 0);
   EXPECT_FALSE(contented);  // text is no shell item
+}
+
+TEST(ShellListViewWindow, CustomDrawAsksPerRowAndPerAttributeCell) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir / "ro.txt", "r");
+  ::SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  ::CreateDirectoryA((dir / "plain").c_str(), nullptr);
+  ListForm form;
+  TShellListView* lv = form.Place();
+  lv->SetPath(dir.Path());
+  std::map<int, bool> subItemDraw;
+  std::set<int> cellsOfReadOnly;
+  int fileRow = RowOf(lv, "ro.txt");
+  lv->OnCustomDrawItem = [&](fw::Object*, int row, UINT, bool&, bool& sub) {
+    subItemDraw[row] = sub;
+    EXPECT_NE(lv->CustomDrawInfo(), nullptr);
+    if (row == fileRow) lv->SetDrawColors(RGB(255, 0, 0), RGB(255, 255, 0));
+  };
+  lv->OnCustomDrawSubItem = [&](fw::Object*, int row, int sub, UINT, bool&) {
+    if (row == fileRow) cellsOfReadOnly.insert(sub);
+  };
+  ::InvalidateRect(lv->Handle(), nullptr, TRUE);
+  ::UpdateWindow(lv->Handle());
+  EXPECT_EQ(lv->CustomDrawInfo(), nullptr);
+  // A row with attribute bits draws its cells one by one; a plain folder
+  // does not.
+  ASSERT_EQ(subItemDraw.count(fileRow), 1u);
+  EXPECT_TRUE(subItemDraw[fileRow]);
+  EXPECT_FALSE(subItemDraw[RowOf(lv, "plain")]);
+  EXPECT_EQ(cellsOfReadOnly.count(hcAttr), 1u);
+  ::SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST(ShellListViewWindow, CopyPutsTheSelectionOnTheClipboard) {
