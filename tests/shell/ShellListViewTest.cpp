@@ -513,22 +513,21 @@ TEST(ShellListViewLiveUpdates, CreatedRenamedGrownAndDeletedFilesShowUp) {
   std::vector<TShellFileItem*> rows;
   for (int i = 0; i < lv->FileList()->Count(); ++i) rows.push_back(lv->GetFileItem(i));
   int renamed = RowOf(lv, "renamed.txt");
-  std::string sizeBefore = CellText(lv, renamed, 1);
-  listtest::RunOther(cd +
-                     "copy /b renamed.txt+keep.txt+keep.txt big.tmp >nul && type big.tmp >> renamed.txt && "
-                     "del big.tmp && attrib +r renamed.txt");
+  EXPECT_EQ(CellText(lv, renamed, 1), "1KB");
+  DWORD sizeBefore = lv->GetFileItem(renamed)->GetSize();
+  listtest::RunOther(cd + "echo more text>> renamed.txt && attrib +r renamed.txt");
   EXPECT_TRUE(WaitFor([&] { return (lv->GetFileItem(renamed)->GetAttributes() & FILE_ATTRIBUTE_READONLY) != 0; }));
-  EXPECT_GT(lv->GetFileItem(renamed)->GetSize(), 3u);
+  EXPECT_GT(lv->GetFileItem(renamed)->GetSize(), sizeBefore);
   std::vector<TShellFileItem*> after;
   for (int i = 0; i < lv->FileList()->Count(); ++i) after.push_back(lv->GetFileItem(i));
-  EXPECT_EQ(after.size(), rows.size());
+  EXPECT_EQ(after, rows);
+  EXPECT_EQ(CellText(lv, renamed, 4).find('R'), 0u);
   ::SetFileAttributesA((dir / "renamed.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   Settle(2500);
 
   listtest::RunOther(cd + "del renamed.txt");
   EXPECT_TRUE(WaitFor([&] { return RowOf(lv, "renamed.txt") < 0; }));
   EXPECT_EQ(lv->ItemCount(), 1);
-  (void)sizeBefore;
 }
 
 TEST(ShellListViewLiveUpdates, AnAttributeChangeKeepsTheRowObjects) {
