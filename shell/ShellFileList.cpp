@@ -451,7 +451,7 @@ void TShellFileList::SortFileItem(THeaderCaption column) {
   m_sortColumn = column;
   const TShellFileItem* focused = GetFileItem(lv->ItemFocused());
   // Only the smaller of the selected and unselected sets is remembered.
-  std::vector<int> selected = lv->SelectedIndices();
+  std::vector<int> selected = SelectedRows();
   const int rows = Count();
   const int s = static_cast<int>(selected.size());
   const bool keepUnselected = rows - s < s;
@@ -507,7 +507,7 @@ void TShellFileList::SortFileItem(THeaderCaption column) {
 
 void TShellFileList::DeleteSelItem() {
   TShellListView* lv = m_listView;
-  std::vector<int> selected = lv->SelectedIndices();
+  std::vector<int> selected = SelectedRows();
   if (selected.empty() || m_items.empty()) return;
   m_selection.Clear();
   for (int i : selected)
@@ -525,10 +525,17 @@ void TShellFileList::DeleteSelItem() {
   lv->DoListChange();
 }
 
+std::vector<int> TShellFileList::SelectedRows() const {
+  // Asking for the next selected row walks the rows in the control; with
+  // nothing selected there is no need to walk 100,000 of them.
+  if (!m_listView->HandleAllocated() || m_listView->SelCount() == 0) return {};
+  return m_listView->SelectedIndices();
+}
+
 TShellIDList& TShellFileList::GetSelItemIDs() {
   m_selection.Clear();
   m_selection.SetParentItemID(m_rootItemID.get());
-  for (int i : m_listView->SelectedIndices())
+  for (int i : SelectedRows())
     if (TShellFileItem* item = GetFileItem(i)) m_selection.Add(item->GetItemID());
   return m_selection;
 }
