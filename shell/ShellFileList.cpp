@@ -332,13 +332,17 @@ int TShellFileList::Refresh() {
   try {
     ForgetFolder();
     fw::ComPtr<IShellFolder> folder;
-    if (GetShellFolder(folder)) {
+    bool bound = GetShellFolder(folder);
+    // Rows always belong to the folder shown: when it cannot be bound (it
+    // went away, or another folder is being shown), the old rows go too, or
+    // their paths would be made from the wrong folder.
+    if (bound || !m_items.empty()) {
       Clear();
       if (lv->ViewStyle() == fw::TViewStyle::vsList && lv->ItemCount() > 0 && lv->HandleAllocated())
         ::SendMessageA(lv->Handle(), LVM_ENSUREVISIBLE, 0, FALSE);
       lv->SetItemCount(0);
       lv->m_selectedSize = 0;
-      if (RetrieveItemID(folder.Get(), m_level) > 0) {
+      if (bound && RetrieveItemID(folder.Get(), m_level) > 0) {
         lv->SetItemCount(Count());
         lv->SetItemState(0, LVIS_FOCUSED, LVIS_FOCUSED);
       }
@@ -447,7 +451,7 @@ void TShellFileList::SortFileItem(THeaderCaption column) {
   m_sortColumn = column;
   const TShellFileItem* focused = GetFileItem(lv->ItemFocused());
   // Only the smaller of the selected and unselected sets is remembered.
-  std::vector<int> selected = lv->SelectedIndices();
+  std::vector<int> selected = SelectedRows();
   const int rows = Count();
   const int s = static_cast<int>(selected.size());
   const bool keepUnselected = rows - s < s;
@@ -503,7 +507,7 @@ void TShellFileList::SortFileItem(THeaderCaption column) {
 
 void TShellFileList::DeleteSelItem() {
   TShellListView* lv = m_listView;
-  std::vector<int> selected = lv->SelectedIndices();
+  std::vector<int> selected = SelectedRows();
   if (selected.empty() || m_items.empty()) return;
   m_selection.Clear();
   for (int i : selected)
@@ -511,7 +515,9 @@ void TShellFileList::DeleteSelItem() {
   m_items.erase(std::remove(m_items.begin(), m_items.end(), nullptr), m_items.end());
   m_totalSize = 0;
   m_totalSizeKnown = false;
-  lv->ClearSelection();
+  // Only the rows that were selected need clearing; a whole-list change
+  // costs time per row in the control.
+  for (int i : selected) lv->SetItemState(i, 0, LVIS_SELECTED);
   lv->SetItemCount(Count());
   lv->m_selectedSize = 0;
   lv->InvalidateFetchCache();
@@ -519,10 +525,17 @@ void TShellFileList::DeleteSelItem() {
   lv->DoListChange();
 }
 
+std::vector<int> TShellFileList::SelectedRows() const {
+  // Asking for the next selected row walks the rows in the control; with
+  // nothing selected there is no need to walk 100,000 of them.
+  if (!m_listView->HandleAllocated() || m_listView->SelCount() == 0) return {};
+  return m_listView->SelectedIndices();
+}
+
 TShellIDList& TShellFileList::GetSelItemIDs() {
   m_selection.Clear();
   m_selection.SetParentItemID(m_rootItemID.get());
-  for (int i : m_listView->SelectedIndices())
+  for (int i : SelectedRows())
     if (TShellFileItem* item = GetFileItem(i)) m_selection.Add(item->GetItemID());
   return m_selection;
 }

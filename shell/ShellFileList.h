@@ -233,6 +233,7 @@ class TShellFileList {
   std::string ComputePath();
   void ForgetFolder() noexcept;
   void SaveColumns();
+  std::vector<int> SelectedRows() const;
   void RestoreColumns();
 
   TShellListView* m_listView;  // not owned

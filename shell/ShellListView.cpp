@@ -479,7 +479,7 @@ int TShellListView::OwnerDataFind(fw::TItemFind find, const std::string& findStr
 
 void TShellListView::RecomputeSelectedSize() {
   DWORD sum = 0;
-  for (int i : SelectedIndices())
+  for (int i : m_fileList->SelectedRows())
     if (TShellFileItem* item = GetFileItem(i)) sum += item->GetSize();
   m_selectedSize = sum;
 }

@@ -132,6 +132,13 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   TShellTreeLink* GetShellTreeLink() const noexcept { return m_treeLink; }
   void SetShellTreeLink(TShellTreeLink* tree);
 
+  // ---- custom draw
+  // While OnCustomDrawItem / OnCustomDrawSubItem run: the control's draw
+  // record (null otherwise). A handler that wants other colours for the row
+  // or cell calls SetDrawColors.
+  NMLVCUSTOMDRAW* CustomDrawInfo() const noexcept { return m_drawInfo; }
+  void SetDrawColors(COLORREF text, COLORREF background) noexcept;
+
   // ---- state
   TShDragState GetDragState() const noexcept { return m_dragState; }
   DWORD GetSelectedSize() const noexcept { return m_selectedSize; }
@@ -223,6 +230,7 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   TShVirtuaItems m_shVirtuaItems = kDefaultShVirtuaItems;
   bool m_windowGone = false;
   bool m_canvasChanged = false;
+  NMLVCUSTOMDRAW* m_drawInfo = nullptr;  // during the custom-draw events
   TShDragState m_dragState = dsWait;
   POINT m_dragStart{};
   int m_dropHighlight = -1;

@@ -51,6 +51,30 @@ bool TShellListView::CustomDraw(NMLVCUSTOMDRAW* draw, LRESULT& result) {
   }
 }
 
+void TShellListView::SetDrawColors(COLORREF text, COLORREF background) noexcept {
+  if (!m_drawInfo) return;
+  m_drawInfo->clrText = text;
+  m_drawInfo->clrTextBk = background;
+  m_canvasChanged = true;
+}
+
+namespace {
+// Exposes the draw record to the handlers for the length of one event.
+class DrawInfoScope {
+ public:
+  DrawInfoScope(NMLVCUSTOMDRAW*& slot, NMLVCUSTOMDRAW* draw, bool& changed) : m_slot(slot) {
+    m_slot = draw;
+    changed = false;
+  }
+  ~DrawInfoScope() { m_slot = nullptr; }
+  DrawInfoScope(const DrawInfoScope&) = delete;
+  DrawInfoScope& operator=(const DrawInfoScope&) = delete;
+
+ private:
+  NMLVCUSTOMDRAW*& m_slot;
+};
+}  // namespace
+
 void TShellListView::ShCustomDrawItem(NMLVCUSTOMDRAW* draw, LRESULT& result) {
   int row = static_cast<int>(draw->nmcd.dwItemSpec);
   TShellFileItem* item = GetFileItem(row);
@@ -58,12 +82,13 @@ void TShellListView::ShCustomDrawItem(NMLVCUSTOMDRAW* draw, LRESULT& result) {
   bool subItemDraw = (attributes & kAttributeMask) != 0;
   bool defaultDraw = true;
   bool besideIcon = subItemDraw && ViewStyle() == fw::TViewStyle::vsIcon && m_attributesImage->ImageList;
+  DrawInfoScope scope(m_drawInfo, draw, m_canvasChanged);
   if (OnCustomDrawItem) OnCustomDrawItem(this, row, draw->nmcd.uItemState, defaultDraw, subItemDraw);
   if (!defaultDraw) {
     result = CDRF_SKIPDEFAULT;
     return;
   }
-  result = CDRF_DODEFAULT;
+  result = m_canvasChanged ? CDRF_NEWFONT : CDRF_DODEFAULT;
   if (besideIcon) result |= CDRF_NOTIFYPOSTPAINT;
   if (subItemDraw && ViewStyle() == fw::TViewStyle::vsReport) result |= CDRF_NOTIFYSUBITEMDRAW;
 }
@@ -71,12 +96,13 @@ void TShellListView::ShCustomDrawItem(NMLVCUSTOMDRAW* draw, LRESULT& result) {
 void TShellListView::ShCustomDrawSubItem(NMLVCUSTOMDRAW* draw, LRESULT& result) {
   int row = static_cast<int>(draw->nmcd.dwItemSpec);
   bool defaultDraw = true;
+  DrawInfoScope scope(m_drawInfo, draw, m_canvasChanged);
   if (OnCustomDrawSubItem) OnCustomDrawSubItem(this, row, draw->iSubItem, draw->nmcd.uItemState, defaultDraw);
   if (!defaultDraw) {
     result = CDRF_SKIPDEFAULT;
     return;
   }
-  result = CDRF_DODEFAULT;
+  result = m_canvasChanged ? CDRF_NEWFONT : CDRF_DODEFAULT;
   if (draw->iSubItem == hcAttr && m_attributesImage->ImageList) {
     if (TShellFileItem* item = GetFileItem(row)) {
       DrawAttributeColumn(draw, item->GetAttributes());

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include "framework/settings/IniFile.h"
 #include "framework/ui/ImageList.h"
@@ -156,6 +158,22 @@ TEST(ShellListViewOpening, ShowingTheSameFolderAgainDoesNotReadIt) {
   lv->SetPath(dir.Path() + "\\");
   EXPECT_EQ(changes, 1);
   EXPECT_EQ(lv->GetFileItem(0), row);
+}
+
+TEST(ShellListViewOpening, AFolderThatCannotBeBoundLeavesNoRowsOfTheOldOne) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir / "a.txt", "a");
+  testsupport::WriteFile(dir / "b.txt", "b");
+  ListForm form;
+  TShellListView* lv = form.Place();
+  lv->SetPath(dir.Path());
+  ASSERT_EQ(lv->ItemCount(), 2);
+  // A file is no folder: the shell will not bind it as one.
+  UniqueIDList file;
+  ASSERT_TRUE(GetIDListFromPath(dir / "a.txt", file));
+  lv->SetNameSpace(file.get());
+  EXPECT_EQ(lv->FileList()->Count(), 0);
+  EXPECT_EQ(lv->ItemCount(), 0);
 }
 
 void EditLabel(TShellListView* lv, int row, const std::string& text) {
@@ -396,6 +414,37 @@ TEST(ShellListViewWindow, ClipboardChangesAreReported) {
   EXPECT_FALSE(contented);  // text is no shell item
 }
 
+TEST(ShellListViewWindow, CustomDrawAsksPerRowAndPerAttributeCell) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir / "ro.txt", "r");
+  ::SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  ::CreateDirectoryA((dir / "plain").c_str(), nullptr);
+  ListForm form;
+  TShellListView* lv = form.Place();
+  lv->SetPath(dir.Path());
+  std::map<int, bool> subItemDraw;
+  std::set<int> cellsOfReadOnly;
+  int fileRow = RowOf(lv, "ro.txt");
+  lv->OnCustomDrawItem = [&](fw::Object*, int row, UINT, bool&, bool& sub) {
+    subItemDraw[row] = sub;
+    EXPECT_NE(lv->CustomDrawInfo(), nullptr);
+    if (row == fileRow) lv->SetDrawColors(RGB(255, 0, 0), RGB(255, 255, 0));
+  };
+  lv->OnCustomDrawSubItem = [&](fw::Object*, int row, int sub, UINT, bool&) {
+    if (row == fileRow) cellsOfReadOnly.insert(sub);
+  };
+  ::InvalidateRect(lv->Handle(), nullptr, TRUE);
+  ::UpdateWindow(lv->Handle());
+  EXPECT_EQ(lv->CustomDrawInfo(), nullptr);
+  // A row with attribute bits draws its cells one by one; a plain folder
+  // does not.
+  ASSERT_EQ(subItemDraw.count(fileRow), 1u);
+  EXPECT_TRUE(subItemDraw[fileRow]);
+  EXPECT_FALSE(subItemDraw[RowOf(lv, "plain")]);
+  EXPECT_EQ(cellsOfReadOnly.count(hcAttr), 1u);
+  ::SetFileAttributesA((dir / "ro.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST(ShellListViewWindow, CopyPutsTheSelectionOnTheClipboard) {
   testsupport::TempDir dir;
   testsupport::WriteFile(dir / "copy.txt", "c");
@@ -464,22 +513,21 @@ TEST(ShellListViewLiveUpdates, CreatedRenamedGrownAndDeletedFilesShowUp) {
   std::vector<TShellFileItem*> rows;
   for (int i = 0; i < lv->FileList()->Count(); ++i) rows.push_back(lv->GetFileItem(i));
   int renamed = RowOf(lv, "renamed.txt");
-  std::string sizeBefore = CellText(lv, renamed, 1);
-  listtest::RunOther(cd +
-                     "copy /b renamed.txt+keep.txt+keep.txt big.tmp >nul && type big.tmp >> renamed.txt && "
-                     "del big.tmp && attrib +r renamed.txt");
+  EXPECT_EQ(CellText(lv, renamed, 1), "1KB");
+  DWORD sizeBefore = lv->GetFileItem(renamed)->GetSize();
+  listtest::RunOther(cd + "echo more text>> renamed.txt && attrib +r renamed.txt");
   EXPECT_TRUE(WaitFor([&] { return (lv->GetFileItem(renamed)->GetAttributes() & FILE_ATTRIBUTE_READONLY) != 0; }));
-  EXPECT_GT(lv->GetFileItem(renamed)->GetSize(), 3u);
+  EXPECT_GT(lv->GetFileItem(renamed)->GetSize(), sizeBefore);
   std::vector<TShellFileItem*> after;
   for (int i = 0; i < lv->FileList()->Count(); ++i) after.push_back(lv->GetFileItem(i));
-  EXPECT_EQ(after.size(), rows.size());
+  EXPECT_EQ(after, rows);
+  EXPECT_EQ(CellText(lv, renamed, 4).find('R'), 0u);
   ::SetFileAttributesA((dir / "renamed.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   Settle(2500);
 
   listtest::RunOther(cd + "del renamed.txt");
   EXPECT_TRUE(WaitFor([&] { return RowOf(lv, "renamed.txt") < 0; }));
   EXPECT_EQ(lv->ItemCount(), 1);
-  (void)sizeBefore;
 }
 
 TEST(ShellListViewLiveUpdates, AnAttributeChangeKeepsTheRowObjects) {
