@@ -4,6 +4,7 @@
 // and the ratio to the platform's own profile reader on the same file.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -83,16 +84,21 @@ void ReadSectionBench(int keys, double& ours, double& floor) {
   floor = (Seconds() - start) / rounds;
 }
 
-}  // namespace
+// The best of three starts: other work on the machine only ever adds time.
+double BestStartup(const std::string& ini, const std::vector<std::string>& siori) {
+  double best = TimeStartup(ini, siori);
+  for (int i = 0; i < 2; ++i) best = std::min(best, TimeStartup(ini, siori));
+  return best;
+}
 
-void RunStartupBenchmarks() {
+void RunStartupBenchmarksImpl() {
   fw::Application().Initialize();
   const std::string saveSiori = "[window]\r\nsaveSiori=1\r\n";
   TimeStartup("", {});  // warm-up: first window class registrations, fonts
-  double t0 = TimeStartup(saveSiori, {});
-  double t1000 = TimeStartup(saveSiori, Tabs(1000));
-  double t3000 = TimeStartup(saveSiori, Tabs(3000));
-  double l2000 = TimeStartup(LauncherIni(2000), {});
+  double t0 = BestStartup(saveSiori, {});
+  double t1000 = BestStartup(saveSiori, Tabs(1000));
+  double t3000 = BestStartup(saveSiori, Tabs(3000));
+  double l2000 = BestStartup(LauncherIni(2000), {});
   std::printf("start-up, no bookmark tabs                  %8.1f ms\n", t0 * 1e3);
   std::printf("start-up, 1,000 bookmark tabs               %8.1f ms\n", t1000 * 1e3);
   std::printf("start-up, 3,000 bookmark tabs               %8.1f ms   3,000/1,000: %.2fx (target <= 3.5x)\n",
@@ -109,3 +115,7 @@ void RunStartupBenchmarks() {
       "3.5x)\n",
       r1500 * 1e3, f1500 * 1e3, r1500 / f1500, r1500 / r500);
 }
+
+}  // namespace
+
+void RunStartupBenchmarks() { RunStartupBenchmarksImpl(); }
