@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
