@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/ui/WaitCursor.h"
 #include "framework/base/Exception.h"
 #include "framework/ui/Application.h"
 #include "shell/ShellListView.h"
@@ -32,18 +33,7 @@ bool DirectoryExists(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The hourglass while the shell enumerates; the previous cursor comes back
-// however the enumeration ends.
-class WaitCursor {
- public:
-  WaitCursor() : m_old(::SetCursor(::LoadCursor(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { ::SetCursor(m_old); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  HCURSOR m_old;
-};
+using fw::WaitCursor;
 
 }  // namespace
 
@@ -156,27 +146,9 @@ bool TShellFileList::HasShAttributesOf(TShItemAttribute attribute) {
 }
 
 TShItemIDType TShellFileList::GetItemIDType() {
-  fw::ComPtr<IShellFolder> desktop;
-  if (!m_rootItemID || m_level < 0 || !DesktopFolder(desktop)) return itUnknown;
-  if (m_level == 0) return itDeskTop;
-  if (m_level == 1) {
-    static constexpr std::pair<TShSpecialFolderID, TShItemIDType> kSpecial[] = {
-        {sfidDrives, itMyComputer}, {sfidNetWork, itNetWork}, {sfidBitBucket, itBitBucket}};
-    for (const auto& [id, type] : kSpecial) {
-      UniqueIDList special;
-      if (GetSpecialFolderID(id, special) && CompareIDList(desktop.Get(), m_rootItemID.get(), special.get()) == cvEqual)
-        return type;
-    }
-  }
-  if (!HasShAttributesOf(iaFileSystem)) return itVirtual;
-  if (m_level == 2 && HasShAttributesOf(iaFileSysAncestor)) {
-    UniqueIDList drives;
-    LPCITEMIDLIST parent = GetParentItemID();
-    if (parent && GetSpecialFolderID(sfidDrives, drives) &&
-        CompareIDList(desktop.Get(), parent, drives.get()) == cvEqual)
-      return itRootDrive;
-  }
-  return HasShAttributesOf(iaFolder) ? itFolder : itFile;
+  if (!m_rootItemID) return itUnknown;
+  return ClassifyItemID(m_level, m_rootItemID.get(), m_level == 2 ? GetParentItemID() : nullptr,
+                        [this](TShItemAttribute a) { return HasShAttributesOf(a); });
 }
 
 std::string TShellFileList::GetPath() { return CachedPath(); }

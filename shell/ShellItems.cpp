@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <functional>
 #include <utility>
 
 #include "framework/base/Exception.h"
@@ -235,34 +236,39 @@ bool TShellDataItem::HasShAttributesOf(TShItemAttribute attribute) {
   return (returned & mask) == mask;
 }
 
-TShItemIDType TShellDataItem::GetItemIDType() {
+TShItemIDType ClassifyItemID(int level, LPCITEMIDLIST itemForSpecial, LPCITEMIDLIST parentItemID,
+                             const std::function<bool(TShItemAttribute)>& hasAttribute) {
   fw::ComPtr<IShellFolder> desktop;
-  if (!DesktopFolder(desktop)) return itUnknown;
-  int level = GetLevel();
-  if (level < 0) return itUnknown;
+  if (!DesktopFolder(desktop) || level < 0) return itUnknown;
   if (level == 0) return itDeskTop;
-  if (level == 1) {
+  if (level == 1 && itemForSpecial) {
     static constexpr std::pair<TShSpecialFolderID, TShItemIDType> kSpecial[] = {
         {sfidDrives, itMyComputer}, {sfidNetWork, itNetWork}, {sfidBitBucket, itBitBucket}};
     for (const auto& [id, type] : kSpecial) {
       UniqueIDList special;
-      if (GetSpecialFolderID(id, special) && CompareIDList(desktop.Get(), m_itemID.get(), special.get()) == cvEqual)
+      if (GetSpecialFolderID(id, special) && CompareIDList(desktop.Get(), itemForSpecial, special.get()) == cvEqual)
         return type;
     }
   }
-  if (!HasShAttributesOf(iaFileSystem)) return itVirtual;
-  if (level == 2 && HasShAttributesOf(iaFileSysAncestor)) {
+  if (!hasAttribute(iaFileSystem)) return itVirtual;
+  if (level == 2 && hasAttribute(iaFileSysAncestor)) {
     // The shell marks every folder that may hold file-system folders as an
     // ancestor, ordinary folders included; a drive root is such an item whose
     // parent is the computer folder. Without this test a folder inside a
     // folder on the desktop would be taken for a drive.
     UniqueIDList drives;
-    LPCITEMIDLIST parent = GetParentItemID();
-    if (parent && GetSpecialFolderID(sfidDrives, drives) &&
-        CompareIDList(desktop.Get(), parent, drives.get()) == cvEqual)
+    if (parentItemID && GetSpecialFolderID(sfidDrives, drives) &&
+        CompareIDList(desktop.Get(), parentItemID, drives.get()) == cvEqual)
       return itRootDrive;
   }
-  return HasShAttributesOf(iaFolder) ? itFolder : itFile;
+  return hasAttribute(iaFolder) ? itFolder : itFile;
+}
+
+TShItemIDType TShellDataItem::GetItemIDType() {
+  int level = GetLevel();
+  // Asked only when needed: the parent's list may have to be computed.
+  return ClassifyItemID(level, m_itemID.get(), level == 2 ? GetParentItemID() : nullptr,
+                        [this](TShItemAttribute a) { return HasShAttributesOf(a); });
 }
 
 int TShellDataItem::GetImageIndex() {

@@ -18,6 +18,7 @@
 #include <shobjidl.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,14 @@ TShDropEffects EffectToDropEffects(DWORD effect) noexcept;
 // The window the shell gets as owner of the UI it raises for drop targets:
 // the main form's window when it exists, else the application window.
 HWND ShellMainFormWindow() noexcept;
+
+// The kind of an item: the desktop at level 0; at level 1 the computer, the
+// network or the recycle bin when itemForSpecial (its absolute list) is that
+// folder; outside the file system a virtual item; at level 2 a drive when it
+// is a file-system ancestor whose parent (parentItemID) is the computer;
+// otherwise a folder or a file. hasAttribute asks the item's attributes.
+TShItemIDType ClassifyItemID(int level, LPCITEMIDLIST itemForSpecial, LPCITEMIDLIST parentItemID,
+                             const std::function<bool(TShItemAttribute)>& hasAttribute);
 
 // ---------------------------------------------------------------------------
 // TShellDataItem: the abstract item

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "framework/ui/WaitCursor.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/ImageList.h"
 #include "shell/ShellPopupMenu.h"
@@ -33,16 +34,7 @@ bool IsExistingFile(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-class WaitCursor {
- public:
-  WaitCursor() : m_old(::SetCursor(::LoadCursor(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { ::SetCursor(m_old); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  HCURSOR m_old;
-};
+using fw::WaitCursor;
 
 // The upper-case form of a text by the code page's rules (double-byte
 // characters are left as they are).
