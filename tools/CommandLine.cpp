@@ -17,6 +17,9 @@ constexpr DWORD kComSpecSize = 4048;
 // How long the loop sleeps when a pass found nothing to do: long enough to
 // leave the processor to the child, short enough that output shows at once.
 constexpr DWORD kIdleWaitMs = 20;
+// While output streams in, the result area is repainted this often rather
+// than after every chunk: painting a rich edit costs as much as appending.
+constexpr DWORD kRepaintMs = 100;
 // After the child ended, a process it started may still hold the pipes'
 // write ends and go on writing: reading stops after this much more time.
 constexpr DWORD kDrainLimitMs = 1000;
@@ -41,7 +44,12 @@ TCommandLine::TCommandLine(fw::Component* owner, fw::Edit* box, fw::RichEdit* re
   if (m_results) FreeNotification(m_results);
 }
 
-TCommandLine::~TCommandLine() { *m_alive = false; }
+TCommandLine::~TCommandLine() {
+  *m_alive = false;
+  // Gone in the middle of a batch (the window is being torn down): the
+  // result area must not stay without painting.
+  if (m_batchOpen && m_results) m_results->EndUpdate();
+}
 
 void TCommandLine::Notification(fw::Component* component, fw::Operation operation) {
   fw::Component::Notification(component, operation);
@@ -176,16 +184,25 @@ void TCommandLine::CaptureLoop() {
   const HANDLE process = m_process.get();
   bool ended = false;
   DWORD endedAt = 0;
+  // After activity the first waits are short, so a child that is only
+  // refilling its pipe is not kept waiting; a silent child soon gets the
+  // full wait and costs next to nothing.
+  DWORD idleWait = 1;
+  bool runningAfterWait = false;
+  m_batchAppends = true;
   for (;;) {
     // The end is tested before reading, so whatever the child wrote before
     // it ended is read in this pass or the ones after it.
-    if (!ended && ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+    // A wait that just timed out has already found the child running.
+    if (!ended && !runningAfterWait && ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
       ended = true;
       endedAt = ::GetTickCount();
     }
     FeedInput();
     bool readOut = ReadPipe(m_outRead.get(), outBuffer, outJoiner);
     bool readErr = ReadPipe(m_errRead.get(), errBuffer, errJoiner);
+
+    if (m_batchOpen && ((!readOut && !readErr) || ::GetTickCount() - m_batchStart >= kRepaintMs)) EndBatch();
 
     MSG msg;
     bool message = ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE;
@@ -202,11 +219,25 @@ void TCommandLine::CaptureLoop() {
 
     // Both pipes read empty after the end: nothing is left.
     if (ended && ((!readOut && !readErr) || ::GetTickCount() - endedAt > kDrainLimitMs)) break;
-    if (!readOut && !readErr && !message)
-      ::MsgWaitForMultipleObjectsEx(1, &process, kIdleWaitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    runningAfterWait = false;
+    if (readOut || readErr || message) {
+      idleWait = 1;
+    } else {
+      runningAfterWait =
+          ::MsgWaitForMultipleObjectsEx(1, &process, idleWait, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT;
+      idleWait = std::min(idleWait * 2, kIdleWaitMs);
+    }
   }
   for (TChunkJoiner* joiner : {&outJoiner, &errJoiner})
     if (auto held = joiner->Flush()) AppendLine(*held);
+  EndBatch();
+  m_batchAppends = false;
+}
+
+void TCommandLine::EndBatch() {
+  if (!m_batchOpen) return;
+  m_batchOpen = false;
+  if (m_results) m_results->EndUpdate();
 }
 
 bool TCommandLine::ReadPipe(HANDLE pipe, std::vector<char>& buffer, TChunkJoiner& joiner) {
@@ -250,7 +281,13 @@ void TCommandLine::Stop() {
 }
 
 void TCommandLine::AppendLine(const std::string& text) {
-  if (m_results) m_results->AppendText(text + "\r\n");
+  if (!m_results) return;
+  if (m_batchAppends && !m_batchOpen) {
+    m_results->BeginUpdate();
+    m_batchOpen = true;
+    m_batchStart = ::GetTickCount();
+  }
+  m_results->AppendText(text + "\r\n");
 }
 
 }  // namespace orvane

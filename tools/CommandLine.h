@@ -61,6 +61,7 @@ class TCommandLine : public fw::Component {
   void Forward(const std::string& line);
   void WriteInput(const std::string& bytes);
   void AppendLine(const std::string& text);
+  void EndBatch();
   void SetBoxText(const std::string& text);
   void ClosePipes();
 
@@ -82,6 +83,10 @@ class TCommandLine : public fw::Component {
   // interpreter reads only the first line of each read, so "exit" and lines
   // typed meanwhile go one at a time, in order.
   std::deque<std::string> m_pendingInput;
+  // Appends during the loop are painted together, a few times a second.
+  bool m_batchAppends = false;
+  bool m_batchOpen = false;
+  DWORD m_batchStart = 0;
   // Cleared when this object goes away under its own loop (the loop is
   // further up the stack in that case and must not touch it again).
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);

@@ -13,6 +13,7 @@
 #include "tests/common/TempDir.h"
 
 void RunStartupBenchmarks();
+void RunCommandBenchmarks();
 
 namespace {
 
@@ -60,5 +61,6 @@ int main() {
     GetIDListFromPath(deep, l);
   });
   RunStartupBenchmarks();
+  RunCommandBenchmarks();
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "framework/ui/Application.h"
 #include "framework/ui/ComCtrls.h"
@@ -144,6 +145,24 @@ TEST_F(CommandLineTest, EverythingWrittenJustBeforeTheEndIsShown) {
   std::string shown = cmdtest::Joined(text.substr(first));
   EXPECT_EQ(shown.size(), 200000u - 2 * (200000 / 80)) << "bytes lost at the end of the run";
   EXPECT_EQ(shown.substr(shown.size() - 20), std::string(20, static_cast<char>('a' + (200000 / 80 - 1) % 26)));
+}
+
+TEST_F(CommandLineTest, PipesFullWhenTheChildEndsAreReadToTheirEnd) {
+  // The loop is held up while the child fills both pipes to their size and
+  // ends: more than one read's worth waits in each when the end is seen.
+  const std::size_t bytes = 8192;
+  cmdtest::NamedEvent start("start");
+  bool endedFirst = false;
+  Later([&] {
+    fw::Handle child(::OpenProcess(SYNCHRONIZE, FALSE, m_cmd->ChildProcessId()));
+    start.Set();
+    endedFirst = ::WaitForSingleObject(child.get(), 5000) == WAIT_OBJECT_0;
+  });
+  Type(ChildCommand() + " fill " + start.Name() + " " + std::to_string(bytes));
+  EXPECT_TRUE(endedFirst) << "the pipes took less than their size: the case is not set up";
+  std::string text = Text();
+  std::string shown = cmdtest::Joined(text.substr(text.find("\r\n")));
+  EXPECT_EQ(shown.size(), 2 * (bytes - 2 * (bytes / 80)));
 }
 
 TEST_F(CommandLineTest, DoubleByteTextAcrossChunkBoundariesIsNeverGarbled) {

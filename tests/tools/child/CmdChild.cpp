@@ -77,6 +77,12 @@ int main(int argc, char** argv) {
     Write(Err(), "ERR-LINE");
     Write(Out(), "OUT-LINE");
     SetEventByName(argv[3]);
+  } else if (mode == "fill") {
+    // Fills both pipes while the reader is held up, then ends at once.
+    WaitEvent(argv[2]);
+    std::size_t bytes = std::strtoul(argv[3], nullptr, 10);
+    Write(Out(), Lines(bytes));
+    Write(Err(), Lines(bytes));
   } else if (mode == "big") {
     Write(Out(), Lines(std::strtoul(arg.c_str(), nullptr, 10)));
   } else if (mode == "sjis") {
