@@ -70,7 +70,8 @@ class TForm1 : public fw::Form {
   fw::PopupMenu* PopupMenu2;  // view drop-down
   fw::PopupMenu* PopupMenu3;  // tab strip
   fw::PopupMenu* ComPopupMenu;  // results pane
-  fw::MenuItem* RichStop;       // its stop item, enabled while a command runs
+  // The results pane's stop item, enabled while a command runs.
+  fw::MenuItem* RichStop;
   fw::PopupMenu* LancherPopup;
 
   fw::ActionList* ActionList1;
