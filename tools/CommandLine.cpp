@@ -19,7 +19,7 @@ constexpr DWORD kComSpecSize = 4048;
 constexpr DWORD kIdleWaitMs = 20;
 // While output streams in, the result area is repainted this often rather
 // than after every chunk: painting a rich edit costs as much as appending.
-constexpr DWORD kRepaintMs = 100;
+constexpr DWORD kRepaintMs = 200;
 // After the child ended, a process it started may still hold the pipes'
 // write ends and go on writing: reading stops after this much more time.
 constexpr DWORD kDrainLimitMs = 1000;
@@ -156,7 +156,7 @@ void TCommandLine::RunCaptured(const std::string& line) {
     AppendLine((PromptPath ? PromptPath() : std::string()) + ">" + line);
     CaptureLoop();
   } else if (Start(comSpec)) {
-    // The interpreter echoes its own prompt and the command.
+    // The interpreter shows its own prompt (and, on Windows, the command).
     WriteInput(line + "\n");
     m_pendingInput.push_back("exit\r\n");
     CaptureLoop();

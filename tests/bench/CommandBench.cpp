@@ -244,12 +244,20 @@ void Responsiveness(std::size_t megabytes) {
     }
   };
   auto measure = [&](const std::function<void()>& during, const char* name) {
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop{false}, finished{false};
     double worst = 0, sum = 0;
     int count = 0, timeouts = 0;
-    std::thread t([&] { probe(stop, worst, sum, count, timeouts); });
+    std::thread t([&] {
+      probe(stop, worst, sum, count, timeouts);
+      finished = true;
+    });
     during();
     stop = true;
+    // A probe may be on its way: it is answered before the thread is joined.
+    while (!finished) {
+      Pump();
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
     t.join();
     std::printf("  %-32s worst %7.1f ms  mean %6.1f ms  (%d probes, %d timed out)\n", name, worst,
                 count ? sum / count : 0.0, count, timeouts);

@@ -137,16 +137,6 @@ TEST_F(CommandLineTest, OutputComesBeforeErrorWhenOnePassFindsBoth) {
   EXPECT_EQ(lines[2], "ERR-LINE");
 }
 
-TEST_F(CommandLineTest, EverythingWrittenJustBeforeTheEndIsShown) {
-  Type(ChildCommand() + " big 200000");
-  std::string text = Text();
-  std::size_t first = text.find("\r\n");
-  ASSERT_NE(first, std::string::npos);
-  std::string shown = cmdtest::Joined(text.substr(first));
-  EXPECT_EQ(shown.size(), 200000u - 2 * (200000 / 80)) << "bytes lost at the end of the run";
-  EXPECT_EQ(shown.substr(shown.size() - 20), std::string(20, static_cast<char>('a' + (200000 / 80 - 1) % 26)));
-}
-
 TEST_F(CommandLineTest, PipesFullWhenTheChildEndsAreReadToTheirEnd) {
   // The loop is held up while the child fills both pipes to their size and
   // ends: more than one read's worth waits in each when the end is seen.
