@@ -225,6 +225,9 @@ void TForm1::BuildComponents() {
   RichEdit1->SetParent(TabSheet1);
   RichEdit1->SetAlign(fw::TAlign::alClient);
   RichEdit1->SetReadOnly(true);
+  RichEdit1->SetPlainText(true);
+  RichEdit1->SetScrollBars(fw::TScrollStyle::ssVertical);
+  RichEdit1->SetTabStop(false);
   RichEdit1->SetPopupMenu(ComPopupMenu);
 
   Splitter3 = fw::Make<fw::Splitter>(this);
@@ -271,6 +274,8 @@ void TForm1::BuildComponents() {
 
   ShellTrayIcon1 = fw::Make<fw::Component>(this);
   ShellTrayIcon1->SetName("ShellTrayIcon1");
+
+  BuildCommandLine();
 
   SetMenu(MainMenu1);
   SetActiveControl(Edit1);
@@ -415,6 +420,9 @@ void TForm1::BuildMenus() {
   ComPopupMenu->SetName("ComPopupMenu");
   item(ComPopupMenu->Items(), "コピー(&C)", scCtrl | 'C', handler(&TForm1::RichCopyClick));
   item(ComPopupMenu->Items(), "すべて選択(&A)", fw::scNone, handler(&TForm1::RichSelectAllClick));
+  item(ComPopupMenu->Items(), "-");
+  RichStop = item(ComPopupMenu->Items(), "中止", fw::scNone, handler(&TForm1::RichStopClick));
+  RichStop->SetEnabled(false);
 
   LancherPopup = fw::Make<fw::PopupMenu>(this);
   LancherPopup->SetName("LancherPopup");
@@ -726,10 +734,6 @@ void TForm1::FormDestroy(fw::Object*) {
 
 void TForm1::Exit1Click(fw::Object*) { fw::Application().Terminate(); }
 
-void TForm1::RichCopyClick(fw::Object*) { RichEdit1->CopyToClipboard(); }
-
-void TForm1::RichSelectAllClick(fw::Object*) { RichEdit1->SelectAll(); }
-
 // Commands whose behaviour comes with the bookmark tabs, the history, the
 // tray, the options and launcher dialogs, help, the file commands and the
 // command line. They are bound now so menus and shortcuts are complete.
@@ -741,7 +745,6 @@ void TForm1::IconizeClick(fw::Object*) {}
 void TForm1::OptionClick(fw::Object*) {}
 void TForm1::LancherSettingClick(fw::Object*) {}
 void TForm1::N1Click(fw::Object*) {}
-void TForm1::ToolsButtonClick(fw::Object*) {}
 void TForm1::JumpAddClick(fw::Object*) {}
 void TForm1::JumpDeleteClick(fw::Object*) {}
 void TForm1::Help2Click(fw::Object*) {}

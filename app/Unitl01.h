@@ -15,6 +15,7 @@
 #include "framework/ui/ToolBar.h"
 #include "shell/Shelladditns.h"
 #include "shell/Shellctrls.h"
+#include "tools/CommandLine.h"
 
 namespace orvane {
 
@@ -69,6 +70,8 @@ class TForm1 : public fw::Form {
   fw::PopupMenu* PopupMenu2;  // view drop-down
   fw::PopupMenu* PopupMenu3;  // tab strip
   fw::PopupMenu* ComPopupMenu;  // results pane
+  // The results pane's stop item, enabled while a command runs.
+  fw::MenuItem* RichStop;
   fw::PopupMenu* LancherPopup;
 
   fw::ActionList* ActionList1;
@@ -90,6 +93,9 @@ class TForm1 : public fw::Form {
   fw::Action* ShellFileSortByAttr1;
   fw::Action* ShellFileSortBySize1;
   fw::Action* ShellFileSortByType1;
+
+  // The command box's runs and their captured output.
+  TCommandLine* CommandLine1;
 
   // Events of the form.
   void FormCreate(fw::Object* sender);
@@ -117,6 +123,8 @@ class TForm1 : public fw::Form {
   void File2Click(fw::Object* sender);
   void RichCopyClick(fw::Object* sender);
   void RichSelectAllClick(fw::Object* sender);
+  void RichStopClick(fw::Object* sender);
+  void Edit1KeyDown(fw::Object* sender, WORD& key, fw::TShiftState shift);
   void HomeButtonClick(fw::Object* sender);
   void UpButtonClick(fw::Object* sender);
   void ShellTrayIcon1MouseDown(fw::Object* sender);
@@ -141,6 +149,7 @@ class TForm1 : public fw::Form {
   void BuildComponents();
   void BuildMenus();
   void BuildActions();
+  void BuildCommandLine();
   void RestoreLayout();
   void FillLauncher();
   fw::Control* BandControlByName(const std::string& name);

@@ -144,6 +144,11 @@ bool TApplication::ProcessMessage(MSG& msg) {
     m_terminated = true;
     return true;
   }
+  RouteMessage(msg);
+  return true;
+}
+
+void TApplication::RouteMessage(MSG& msg) {
   try {
     UpdateHint(msg);
     if (!IsShortCut(msg) && !IsDialogKey(msg)) {
@@ -153,7 +158,6 @@ bool TApplication::ProcessMessage(MSG& msg) {
   } catch (const std::exception& e) {
     HandleException(e);
   }
-  return true;
 }
 
 void TApplication::Idle() {

@@ -56,6 +56,10 @@ class TApplication : public Component {
   void HandleMessage();
   // Handles every waiting message, then returns.
   void ProcessMessages();
+  // Handles one message already taken from the queue (not WM_QUIT) as the
+  // loop does: hints, shortcuts, dialog keys, then translate and dispatch.
+  // For loops of their own that must keep the program's keys working.
+  void RouteMessage(MSG& msg);
   // Destroys every form now (what Run does at its end).
   void DestroyForms();
 

@@ -14,6 +14,7 @@
 
 void RunStartupBenchmarks();
 void RunListBenchmarks();
+void RunCommandBenchmarks();
 
 namespace {
 
@@ -62,5 +63,6 @@ int main() {
   });
   RunStartupBenchmarks();  // tests/bench/StartupBench.cpp
   RunListBenchmarks();     // tests/bench/ListBench.cpp
+  RunCommandBenchmarks();  // tests/bench/CommandBench.cpp
   return 0;
 }
