@@ -490,9 +490,8 @@ fw::Control* TForm1::BandControlByName(const std::string& name) {
 void TForm1::FormCreate(fw::Object*) {
   fw::IniFile& ini = Settings();
 
-  // The folder tree builds its root with its window; the path box and the
-  // contents list then show the tree's folder.
-  ShellTreeView1->Handle();
+  // The folder tree builds its root; the path box and the contents list
+  // then show the tree's folder.
   ShellTreeView1->Loaded();
 
   // 1. The command box lines up with its label.

@@ -57,7 +57,7 @@ void TForm1::RedoClick(fw::Object*) { ShellTreeView1->Redo(ShellTreeView1->RedoC
 
 void TForm1::ParentButtonClick(fw::Object*) {
   fw::TreeNode* node = ShellTreeView1->Selected();
-  if (node && node->Parent()) ShellTreeView1->SetSelected(node->Parent());
+  if (node && node->Parent()) ShellTreeView1->SelectNode(node->Parent());
 }
 
 void TForm1::HomeButtonClick(fw::Object*) { ShellTreeView1->SetPath(m_homeFolder); }

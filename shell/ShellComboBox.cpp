@@ -365,7 +365,13 @@ int TShellComboBox::InsertItem(LPCITEMIDLIST list) {
 }
 
 void TShellComboBox::SetNameSpace(LPCITEMIDLIST list) {
-  if (!list || !m_filled) return;
+  if (!list) return;
+  if (!m_handle) {
+    // Shown once the window exists and the entries are built.
+    m_savedNameSpace = UniqueIDList::CopyOf(list);
+    return;
+  }
+  if (!m_filled) return;
   TShellComboItem* current = m_list->GetComboItem(ItemIndex());
   if (!current) return;
   fw::ComPtr<IShellFolder> desktop;

@@ -72,11 +72,8 @@ void TShellTreeView::BeforeDestruction() {
 }
 
 void TShellTreeView::Loaded() {
-  if (!Handle()) return;
-  if (m_comboBox) {
-    m_comboBox->Handle();
-    RebuildCombo();
-  }
+  EnsureRoot();
+  if (m_comboBox) RebuildCombo();
   if (m_listView)
     if (LPCITEMIDLIST ns = GetNameSpace()) m_listView->SetNameSpace(ns);
 }
@@ -91,16 +88,32 @@ void TShellTreeView::NotifyThreadTerminate(fw::Object* watcher) {
 void TShellTreeView::CreateWnd() {
   fw::TreeView::CreateWnd();
   ::SendMessageA(m_handle, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(GetSystemImageList(false)));
-  // The framework keeps the nodes while the window is made again (their
-  // expansion and the selection come back with them); only a tree without
-  // nodes builds its root.
-  if (!RootNode()) InitItem();
+  // The framework keeps the nodes while there is no window and while the
+  // window is made again (their expansion and the selection come back with
+  // them); only a tree without nodes builds its root here.
+  EnsureRoot();
   ResumeChangeNotify();
 }
 
 void TShellTreeView::DestroyWnd() {
   SuspendChangeNotify();
   fw::TreeView::DestroyWnd();
+}
+
+void TShellTreeView::EnsureRoot() {
+  if (!RootNode()) InitItem();
+}
+
+void TShellTreeView::SelectNode(fw::TreeNode* node) {
+  if (HandleAllocated()) {
+    SetSelected(node);  // the control raises the can-change and change steps
+    return;
+  }
+  // Without a window (the owner still being built) the steps are taken
+  // here, so the links and the history see the same as with one.
+  if (!node || node == Selected() || !CanChange(node)) return;
+  SetSelected(node);
+  Change(node);
 }
 
 void TShellTreeView::InitItem() {
@@ -112,7 +125,7 @@ void TShellTreeView::InitItem() {
   fw::TreeNode* root = AddItemNode(nullptr, nullptr, std::move(item));
   root->Expand(false);
   if (fw::TreeNode* first = root->GetFirstChild()) first->Expand(false);
-  SetSelected(root);
+  SelectNode(root);
   Items().EndUpdate();
 }
 
@@ -243,6 +256,7 @@ void TShellTreeView::RemoveFromHistory(fw::TreeNode* node) {
 }
 
 void TShellTreeView::GetImageIndex(fw::TreeNode* node) {
+
   fw::TreeView::GetImageIndex(node);
   if (!IsCorrectNode(node)) return;
   int index = FolderItemOfNode(node)->GetImageIndex();
@@ -276,7 +290,7 @@ void TShellTreeView::SelectBeforeRemoving(fw::TreeNode* parent, fw::TreeNode* do
   // that still exists is its parent, which was just read. Selecting it first
   // keeps the list, the combo box and the history on a real folder.
   fw::TreeNode* selected = Selected();
-  if (selected && (selected == doomed || selected->HasAsParent(doomed))) SetSelected(parent);
+  if (selected && (selected == doomed || selected->HasAsParent(doomed))) SelectNode(parent);
 }
 
 void TShellTreeView::UpDateFolder(fw::TreeNode* node) {
@@ -357,6 +371,7 @@ LPCITEMIDLIST TShellTreeView::GetNameSpace() {
 }
 
 std::string TShellTreeView::GetPath() {
+  EnsureRoot();
   fw::TreeNode* node = Selected();
   return IsCorrectNode(node) ? FolderItemOfNode(node)->GetPath() : std::string();
 }
@@ -367,6 +382,7 @@ void TShellTreeView::SetPath(const std::string& path) {
 }
 
 fw::TreeNode* TShellTreeView::GetNodeFromItemID(LPCITEMIDLIST list) {
+  EnsureRoot();
   fw::TreeNode* root = RootNode();
   if (!root || !list) return root;
   fw::TreeNode* cursor = root->GetFirstChild();
@@ -464,7 +480,7 @@ void TShellTreeView::SetNameSpace(LPCITEMIDLIST list) {
   }
   if (fw::TreeNode* node = GetNodeFromItemID(list)) {
     node->MakeVisible();
-    SetSelected(node);
+    SelectNode(node);
   }
 }
 
@@ -508,7 +524,7 @@ bool TShellTreeView::Undo(int index) {
   m_undoList.pop_back();
   fw::TreeNode* target = m_navigatingNode;
   target->MakeVisible();
-  SetSelected(target);
+  SelectNode(target);
   m_navigatingNode = nullptr;
   return !m_undoList.empty();
 }
@@ -526,7 +542,7 @@ bool TShellTreeView::Redo(int index) {
   m_redoList.pop_back();
   fw::TreeNode* target = m_navigatingNode;
   target->MakeVisible();
-  SetSelected(target);
+  SelectNode(target);
   m_navigatingNode = nullptr;
   return !m_redoList.empty();
 }
@@ -659,7 +675,7 @@ void TShellTreeView::ShellDelay(std::unique_ptr<fw::Object> data) {
     }
     if (change->Event == DBT_DEVICEREMOVECOMPLETE) {
       // Move away first: the selection may be inside the drive.
-      if (fw::TreeNode* parent = node->Parent()) SetSelected(parent);
+      if (fw::TreeNode* parent = node->Parent()) SelectNode(parent);
       node->Collapse(false);
       node->DeleteChildren();
       node->SetHasChildren(true);
@@ -673,7 +689,7 @@ void TShellTreeView::ShellDelay(std::unique_ptr<fw::Object> data) {
       }
     } else {
       if (m_comboBox) m_comboBox->InitData();
-      SetSelected(RootNode());
+      SelectNode(RootNode());
       RefreshFolder();
     }
   }

@@ -52,9 +52,12 @@ class TShellTreeView : public fw::TreeView,
   explicit TShellTreeView(fw::Component* owner);
   ~TShellTreeView() override;
   void BeforeDestruction() override;
-  // After the owner has set the links: makes sure the window (and so the
-  // root) exists, then shows the tree's folder in the combo box and the list.
+  // After the owner has set the links: makes sure the root exists (with or
+  // without a window), then shows the tree's folder in the combo box and the list.
   void Loaded();
+  // Selects a node as the user would, with the history and the links
+  // following, also before the window exists.
+  void SelectNode(fw::TreeNode* node);
 
   // ---- the selected folder
   // File-system path of the selection; empty without one or outside the file system.
@@ -151,6 +154,7 @@ class TShellTreeView : public fw::TreeView,
 
  private:
   void InitItem();
+  void EnsureRoot();
   fw::TreeNode* AddItemNode(fw::TreeNode* parent, fw::TreeNode* before, std::unique_ptr<TShellFolderItem> item);
   bool FolderOfNode(fw::TreeNode* node, fw::ComPtr<IShellFolder>& folder);
   void SelectBeforeRemoving(fw::TreeNode* parent, fw::TreeNode* doomed);
