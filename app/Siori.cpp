@@ -55,8 +55,8 @@ void SaveSioriFile(const std::string& path, const std::vector<std::string>& line
   // two instances closing at once do not write into the same temporary file.
   const std::string temp = path + "." + std::to_string(::GetCurrentProcessId()) + ".tmp";
   {
-    fw::FileHandle f(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
+    fw::FileHandle f(
+        ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) throw fw::Exception(fw::Format("ファイル %s を作成できません", path.c_str()));
     DWORD done = 0;
     bool written = ::WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
@@ -74,7 +74,8 @@ void SaveSioriFile(const std::string& path, const std::vector<std::string>& line
   for (;;) {
     if (::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
     DWORD error = ::GetLastError();
-    if ((!fw::IsFileBusyError(error) && error != ERROR_ACCESS_DENIED) || ::GetTickCount() - start >= fw::kFileBusyWaitMs)
+    if ((!fw::IsFileBusyError(error) && error != ERROR_ACCESS_DENIED) ||
+        ::GetTickCount() - start >= fw::kFileBusyWaitMs)
       break;
     ::Sleep(20);
   }

@@ -100,11 +100,10 @@ class TShellComboList {
 
 using TShellComboDragEnterEvent = std::function<void(fw::Object* sender, TShellDragObject* dragObject,
                                                      fw::TShiftState shift, POINT pt, bool& accept)>;
-using TShellComboDragEvent = std::function<void(fw::Object* sender, TShellDragObject* dragObject,
-                                                TShellComboItem* item, fw::TShiftState shift, int x, int y)>;
-using TShellComboDropEvent =
-    std::function<void(fw::Object* sender, TShellDragObject* dragObject, TShellComboItem* item, fw::TShiftState shift,
-                       int x, int y, bool& defaultAction)>;
+using TShellComboDragEvent = std::function<void(fw::Object* sender, TShellDragObject* dragObject, TShellComboItem* item,
+                                                fw::TShiftState shift, int x, int y)>;
+using TShellComboDropEvent = std::function<void(fw::Object* sender, TShellDragObject* dragObject, TShellComboItem* item,
+                                                fw::TShiftState shift, int x, int y, bool& defaultAction)>;
 
 class TShellComboBox : public fw::ComboBox {
  public:

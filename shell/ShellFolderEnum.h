@@ -65,10 +65,9 @@ int ReadFolderChildren(IShellFolder* folder, HWND owner, bool includeHidden, TSh
     }
     if (keep) items.push_back(std::move(item));
   }
-  std::stable_sort(items.begin() + static_cast<std::ptrdiff_t>(first), items.end(),
-                   [folder](const auto& a, const auto& b) {
-                     return ShellSortCompare(folder, a->GetItemID(), b->GetItemID()) < 0;
-                   });
+  std::stable_sort(
+      items.begin() + static_cast<std::ptrdiff_t>(first), items.end(),
+      [folder](const auto& a, const auto& b) { return ShellSortCompare(folder, a->GetItemID(), b->GetItemID()) < 0; });
   return static_cast<int>(items.size() - first);
 }
 

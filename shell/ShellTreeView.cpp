@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "framework/base/Mbcs.h"
 #include "framework/ui/Application.h"
 #include "shell/ShellComboBox.h"
 #include "shell/ShellFolderEnum.h"
@@ -29,6 +30,31 @@ void Guarded(F&& f) {
   } catch (const std::exception& e) {
     fw::HandleException(e);
   }
+}
+
+std::string CurrentDirectory() {
+  char buf[MAX_PATH * 2] = {};
+  DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
+  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+// Whether path is folder itself or lies inside it (compared as the system
+// compares names: without regard to case).
+bool IsSameOrInside(const std::string& path, const std::string& folder) {
+  if (folder.empty() || path.size() < folder.size()) return false;
+  if (::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path.c_str(), static_cast<int>(folder.size()),
+                       folder.c_str(), static_cast<int>(folder.size())) != CSTR_EQUAL)
+    return false;
+  return path.size() == folder.size() || path[folder.size()] == '\\';
+}
+
+// "C:\a\b" -> "C:\a"; "C:\a" -> "C:\".
+std::string ParentOfPath(const std::string& path) {
+  std::size_t slash = fw::FindLastChar(path, '\\');
+  if (slash == std::string::npos) return path;
+  std::string parent = path.substr(0, slash);
+  if (parent.size() == 2 && parent[1] == ':') parent += '\\';
+  return parent;
 }
 
 }  // namespace
@@ -256,7 +282,6 @@ void TShellTreeView::RemoveFromHistory(fw::TreeNode* node) {
 }
 
 void TShellTreeView::GetImageIndex(fw::TreeNode* node) {
-
   fw::TreeView::GetImageIndex(node);
   if (!IsCorrectNode(node)) return;
   int index = FolderItemOfNode(node)->GetImageIndex();
@@ -582,7 +607,20 @@ void TShellTreeView::Edit(fw::TreeNode* node, std::string& text) {
   TShellFolderItem* item = FolderItemOfNode(node);
   SuspendChangeNotify();
   if (m_listView) m_listView->SuspendChangeNotify();
+  // The process's current directory follows the folder the list shows, and
+  // the system does not rename a folder that is (or holds) the current
+  // directory. Step out of it for the rename, and come back to the folder
+  // under its new name.
+  const std::string oldPath = item->GetPath();
+  const std::string cwd = CurrentDirectory();
+  const bool inside = IsSameOrInside(cwd, oldPath);
+  if (inside) ::SetCurrentDirectoryA(ParentOfPath(oldPath).c_str());
   bool renamed = item->Rename(text);
+  if (inside) {
+    std::string back = cwd;
+    if (renamed) back = item->GetPath() + cwd.substr(oldPath.size());
+    ::SetCurrentDirectoryA(back.c_str());
+  }
   if (renamed) {
     if (m_comboBox) {
       if (item->GetLevel() == 1) m_comboBox->InitData();

@@ -173,8 +173,8 @@ class TShellTreeView : public fw::TreeView,
   fw::TreeNode* m_navigatingNode = nullptr;
   std::vector<fw::TreeNode*> m_undoList;
   std::vector<fw::TreeNode*> m_redoList;
-  TShellComboBox* m_comboBox = nullptr;   // not owned
-  TShellListView* m_listView = nullptr;   // not owned
+  TShellComboBox* m_comboBox = nullptr;    // not owned
+  TShellListView* m_listView = nullptr;    // not owned
   TShellPopupMenu* m_popupMenu = nullptr;  // not owned
   bool m_registered = false;
   bool m_tearingDown = false;
