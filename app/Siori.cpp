@@ -28,6 +28,18 @@ std::vector<std::string> SplitSioriLines(const std::string& text) {
   return lines;
 }
 
+namespace {
+
+// Whether the file can be deleted at this moment (nobody holds it without
+// sharing deletion).
+bool CanBeReplaced(const std::string& path) {
+  fw::FileHandle f(::CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+  return f.valid();
+}
+
+}  // namespace
+
 std::vector<std::string> LoadSioriFile(const std::string& path) {
   // Another instance may be writing it at this moment (instances closing at
   // once): wait a little for it rather than report the file as unreadable.
@@ -72,7 +84,24 @@ void SaveSioriFile(const std::string& path, const std::vector<std::string>& line
   // writes wait for theirs.
   const DWORD start = ::GetTickCount();
   for (;;) {
-    if (::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+    // ReplaceFile swaps the file even while a reader has it open (readers
+    // share deletion); a first save has nothing to replace and just moves.
+    const bool exists = ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    // Only a file that can be deleted just now is handed to ReplaceFile: a
+    // failed ReplaceFile may leave a stray file of its own beside it.
+    if (exists && !CanBeReplaced(path)) {
+      if (::GetTickCount() - start >= fw::kFileBusyWaitMs) break;
+      ::Sleep(20);
+      continue;
+    }
+    BOOL done =
+        exists ? ::ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+               : ::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (done) {
+      // Some systems leave the replacement's name behind: nothing may stay.
+      ::DeleteFileA(temp.c_str());
+      return;
+    }
     DWORD error = ::GetLastError();
     if ((!fw::IsFileBusyError(error) && error != ERROR_ACCESS_DENIED) ||
         ::GetTickCount() - start >= fw::kFileBusyWaitMs)
