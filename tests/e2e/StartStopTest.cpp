@@ -41,11 +41,11 @@ TEST(EndToEnd, StartsShowsMainWindowAndWritesSettingsOnClose) {
   ASSERT_FALSE(ini.empty()) << "Orvane.INI was not written beside the executable";
   std::vector<std::string> outline = testsupport::IniOutline(ini);
   const std::vector<std::string> expected = {
-      "[Tabs]",        "Tabs/multi",     "[column]",      "column/name",   "column/size",   "column/type",
-      "column/update", "column/zoku",    "[window]",      "window/left",   "window/top",    "window/height",
-      "window/width",  "window/state",   "[cool]",        "cool/toolLeft", "cool/toolTop",  "cool/jumpLeft",
-      "cool/jumpTop",  "cool/SComboLeft", "cool/SComboTop", "cool/item0",   "cool/item1",    "cool/item2",
-      "cool/itemw0",   "cool/itemw1",    "cool/itemw2",   "cool/itemb0",   "cool/itemb1",   "cool/itemb2"};
+      "[Tabs]",        "Tabs/multi",      "[column]",       "column/name",   "column/size",  "column/type",
+      "column/update", "column/zoku",     "[window]",       "window/left",   "window/top",   "window/height",
+      "window/width",  "window/state",    "[cool]",         "cool/toolLeft", "cool/toolTop", "cool/jumpLeft",
+      "cool/jumpTop",  "cool/SComboLeft", "cool/SComboTop", "cool/item0",    "cool/item1",   "cool/item2",
+      "cool/itemw0",   "cool/itemw1",     "cool/itemw2",    "cool/itemb0",   "cool/itemb1",  "cool/itemb2"};
   EXPECT_EQ(outline, expected) << ini;
   EXPECT_NE(ini.find("item0=ToolBar1"), std::string::npos) << ini;
   EXPECT_NE(ini.find("item1=Panel1"), std::string::npos) << ini;
