@@ -35,6 +35,8 @@ int ReadFolderChildren(IShellFolder* folder, HWND owner, bool includeHidden, TSh
   const TShItemIDType parentType = parentLevel == 1 ? parent->GetItemIDType() : itUnknown;
   LPCITEMIDLIST parentRoot = parent->GetRootItemID();
   const std::size_t first = items.size();
+  // Every child is asked its name and attributes through this same folder.
+  const fw::ComPtr<IShellFolder> shared = fw::ComPtr<IShellFolder>::Share(folder);
   for (;;) {
     UniqueIDList child;
     ULONG fetched = 0;
@@ -43,6 +45,7 @@ int ReadFolderChildren(IShellFolder* folder, HWND owner, bool includeHidden, TSh
     UniqueIDList root(parentLevel == 0 ? CopyItemIDList(child.get()) : ConcatItemIDList(parentRoot, child.get()));
     std::unique_ptr<Item> item = make(std::move(child), std::move(root));
     if (!item) continue;
+    item->SetShellFolder(shared);
     bool keep = true;
     if (parentLevel == 0) {
       switch (item->GetItemIDType()) {

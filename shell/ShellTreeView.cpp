@@ -148,18 +148,21 @@ void TShellTreeView::InitItem() {
   if (!GetSpecialFolderID(sfidDeskTop, desktop) || !GetSpecialFolderID(sfidDeskTopFolder, desktopDir)) return;
   Items().BeginUpdate();
   auto item = std::make_unique<TShellFolderItem>(nullptr, std::move(desktopDir), std::move(desktop));
-  fw::TreeNode* root = AddItemNode(nullptr, nullptr, std::move(item));
+  fw::TreeNode* root = AddItemNode(nullptr, -1, std::move(item));
   root->Expand(false);
   if (fw::TreeNode* first = root->GetFirstChild()) first->Expand(false);
   SelectNode(root);
   Items().EndUpdate();
 }
 
-fw::TreeNode* TShellTreeView::AddItemNode(fw::TreeNode* parent, fw::TreeNode* before,
-                                          std::unique_ptr<TShellFolderItem> item) {
+fw::TreeNode* TShellTreeView::AddItemNode(fw::TreeNode* parent, int position, std::unique_ptr<TShellFolderItem> item) {
   std::string caption = item->GetCaption();
-  fw::TreeNode* node =
-      before ? Items().Insert(before, caption, item.get()) : Items().AddChild(parent, caption, item.get());
+  // The node enters the control with its button and overlay already known;
+  // SetOwner then finds nothing to change.
+  fw::TreeNodeInit init;
+  init.hasChildren = item->HasShAttributesOf(iaHasSubFolder) ? 1 : 0;
+  init.overlayIndex = item->GetOverlayIndex();
+  fw::TreeNode* node = Items().InsertChild(parent, position, caption, item.get(), init);
   item->SetOwner(node);
   item.release();  // the node's data owns it now
   return node;
@@ -325,33 +328,34 @@ void TShellTreeView::UpDateFolder(fw::TreeNode* node) {
   std::vector<std::unique_ptr<TShellFolderItem>> fresh;
   RetrieveItemIDList(folder.Get(), FolderItemOfNode(node), fresh);
   Items().BeginUpdate();
-  fw::TreeNode* existing = node->GetFirstChild();
+  // Both sides are in the folder's order; the existing children are walked by
+  // position (a folder may hold thousands of them).
+  int at = 0;
   std::size_t i = 0;
+  auto removeAt = [&](int position) {
+    fw::TreeNode* doomed = node->Item(position);
+    SelectBeforeRemoving(node, doomed);
+    doomed->Delete();
+  };
   while (i < fresh.size()) {
-    if (!existing) {
-      AddItemNode(node, nullptr, std::move(fresh[i++]));
+    if (at >= node->Count()) {
+      AddItemNode(node, -1, std::move(fresh[i++]));
+      ++at;
       continue;
     }
-    TShellFolderItem* old = FolderItemOfNode(existing);
+    TShellFolderItem* old = FolderItemOfNode(node->Item(at));
     TCompareVal cmp = old ? CompareIDList(folder.Get(), old->GetItemID(), fresh[i]->GetItemID()) : cvError;
     if (cmp == cvEqual) {
-      existing = existing->GetNextSibling();
+      ++at;
       ++i;
     } else if (cmp == cvPrev) {
-      AddItemNode(node, existing, std::move(fresh[i++]));
+      AddItemNode(node, at, std::move(fresh[i++]));
+      ++at;
     } else {
-      fw::TreeNode* next = existing->GetNextSibling();
-      SelectBeforeRemoving(node, existing);
-      existing->Delete();
-      existing = next;
+      removeAt(at);
     }
   }
-  while (existing) {
-    fw::TreeNode* next = existing->GetNextSibling();
-    SelectBeforeRemoving(node, existing);
-    existing->Delete();
-    existing = next;
-  }
+  while (at < node->Count()) removeAt(at);
   Items().EndUpdate();
 }
 

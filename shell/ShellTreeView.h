@@ -155,7 +155,8 @@ class TShellTreeView : public fw::TreeView,
  private:
   void InitItem();
   void EnsureRoot();
-  fw::TreeNode* AddItemNode(fw::TreeNode* parent, fw::TreeNode* before, std::unique_ptr<TShellFolderItem> item);
+  // A node for the item at a position among parent's children (-1: last).
+  fw::TreeNode* AddItemNode(fw::TreeNode* parent, int position, std::unique_ptr<TShellFolderItem> item);
   bool FolderOfNode(fw::TreeNode* node, fw::ComPtr<IShellFolder>& folder);
   void SelectBeforeRemoving(fw::TreeNode* parent, fw::TreeNode* doomed);
   void RemoveFromHistory(fw::TreeNode* node);

@@ -14,6 +14,7 @@
 
 void RunStartupBenchmarks();
 void RunListBenchmarks();
+void RunNavBenchmarks();
 
 namespace {
 
@@ -62,5 +63,6 @@ int main() {
   });
   RunStartupBenchmarks();  // tests/bench/StartupBench.cpp
   RunListBenchmarks();     // tests/bench/ListBench.cpp
+  RunNavBenchmarks();      // tests/bench/NavBench.cpp
   return 0;
 }
