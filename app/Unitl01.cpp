@@ -42,12 +42,6 @@ std::string FolderOfFile(const std::string& file) {
   return dir;
 }
 
-std::string DesktopDirectory() {
-  char buf[MAX_PATH] = {};
-  if (::SHGetSpecialFolderPathA(nullptr, buf, CSIDL_DESKTOPDIRECTORY, FALSE)) return buf;
-  return {};
-}
-
 std::string Key(const char* prefix, int i) { return prefix + std::to_string(i); }
 
 constexpr int kBandWidth = 241;
@@ -116,7 +110,7 @@ void TForm1::BuildComponents() {
   ToolButton2->SetEnabled(false);
   ToolButton2->OnClick = [this](fw::Object* s) { RedoClick(s); };
   ToolButton5 = button("ToolButton5", "上へ", 3);
-  ToolButton5->OnClick = [this](fw::Object* s) { UpButtonClick(s); };
+  ToolButton5->OnClick = [this](fw::Object* s) { ParentButtonClick(s); };
   HomeButton = button("HomeButton", "ホーム", 6);
   HomeButton->SetEnabled(false);
   HomeButton->OnClick = [this](fw::Object* s) { HomeButtonClick(s); };
@@ -131,7 +125,7 @@ void TForm1::BuildComponents() {
   ToolsButton->SetAction(ToolsOC);
   ToolButton8 = separator("ToolButton8");
   JumpButton = button("JumpButton", "ジャンプ", 5);
-  JumpButton->OnClick = [this](fw::Object* s) { JumpAddClick(s); };
+  JumpButton->OnClick = [this](fw::Object* s) { JumpButtonClick(s); };
 
   Panel1 = fw::Make<fw::Panel>(this);
   Panel1->SetName("Panel1");
@@ -144,8 +138,10 @@ void TForm1::BuildComponents() {
   ComboBox2->SetDropDownCount(23);
   ComboBox2->SetAlign(fw::TAlign::alClient);
   ComboBox2->SetText("ジャンプ");
+  ComboBox2->OnSelect = [this](fw::Object* s) { JumpButtonClick(s); };
+  ComboBox2->OnKeyDown = [this](fw::Object* s, WORD& key, fw::TShiftState shift) { ComboBox2KeyDown(s, key, shift); };
 
-  ShellComboBox1 = fw::Make<fw::ComboBox>(this);
+  ShellComboBox1 = fw::Make<TShellComboBox>(this);
   ShellComboBox1->SetName("ShellComboBox1");
   ShellComboBox1->SetDropDownCount(22);
   ShellComboBox1->SetBounds(0, 0, 241, 22);
@@ -237,12 +233,14 @@ void TForm1::BuildComponents() {
   Splitter3->SetHeight(3);
 
   // Left: the folder tree and its splitter; the rest: the bookmark tabs around the list.
-  ShellTreeView1 = fw::Make<fw::TreeView>(this);
+  ShellTreeView1 = fw::Make<TShellTreeView>(this);
   ShellTreeView1->SetName("ShellTreeView1");
   ShellTreeView1->SetParent(this);
   ShellTreeView1->SetAlign(fw::TAlign::alLeft);
   ShellTreeView1->SetWidth(225);
   ShellTreeView1->SetShowRoot(false);
+  ShellTreeView1->SetShVirtuaItems(TShVirtuaItems{itBitBucket, itNetWork, itVirtual});
+  ShellTreeView1->OnChange = [this](fw::Object* s, fw::TreeNode* node) { ShellTreeView1Change(s, node); };
 
   Splitter1 = fw::Make<fw::Splitter>(this);
   Splitter1->SetName("Splitter1");
@@ -257,6 +255,7 @@ void TForm1::BuildComponents() {
   TabControl1->SetHotTrack(true);
   TabControl1->SetMultiLine(true);
   TabControl1->SetPopupMenu(PopupMenu3);
+  TabControl1->OnChange = [this](fw::Object* s) { TabControl1Change(s); };
 
   // The contents list brings its own five columns (name, size, type, date,
   // attributes); the tree shows the recycle bin, network and virtual
@@ -271,6 +270,12 @@ void TForm1::BuildComponents() {
   ShellListView1->SetPopupMenu(PopupMenu1);
   ShellListView1->SetShellPopupMenu(ShellPopupMenu1);
   ShellListView1->SetShVirtuaItems(TShVirtuaItems{itBitBucket, itNetWork, itVirtual});
+
+  // The tree is the one source of the current folder: the path box and the
+  // contents list follow it, and ask it to move when the user navigates there.
+  ShellTreeView1->SetShellComboBox(ShellComboBox1);
+  ShellTreeView1->SetShellListView(ShellListView1);
+  ShellTreeView1->SetShellPopupMenu(ShellPopupMenu1);
 
   ShellTrayIcon1 = fw::Make<fw::Component>(this);
   ShellTrayIcon1->SetName("ShellTrayIcon1");
@@ -449,17 +454,6 @@ void TForm1::BuildMenus() {
 
 // ------------------------------------------------------------------ state
 
-bool TForm1::TreeSetPath(const std::string& path) {
-  // The folder tree takes any folder the file system knows; it reports the
-  // path as given.
-  if (!DirectoryExists(path)) return false;
-  m_treePath = path;
-  // Until the folder tree stands between them, the contents list is pointed
-  // at the folder directly.
-  ShellListView1->SetPath(path);
-  return true;
-}
-
 TViewStyle TForm1::ViewStyle() const {
   switch (ShellListView1->ViewStyle()) {
     case fw::TViewStyle::vsIcon:
@@ -504,6 +498,10 @@ fw::Control* TForm1::BandControlByName(const std::string& name) {
 void TForm1::FormCreate(fw::Object*) {
   fw::IniFile& ini = Settings();
 
+  // The folder tree builds its root; the path box and the contents list
+  // then show the tree's folder.
+  ShellTreeView1->Loaded();
+
   // 1. The command box lines up with its label.
   Edit1->SetTop(Label1->Top());
 
@@ -518,13 +516,11 @@ void TForm1::FormCreate(fw::Object*) {
   m_trayIcon = icon;
 
   // 4. The jump list.
-  std::vector<std::string> jumps;
-  ini.ReadSection("jump", jumps);
-  ComboBox2->SetItems(jumps);
+  LoadJumpList();
 
   // 5. One bookmark tab for the tree's current folder.
-  if (m_treePath.empty()) m_treePath = DesktopDirectory();
-  TabControl1->AddTab(m_treePath);
+  TabControl1->AddTab(TreePath());
+  TabControl1->SetTabIndex(0);
 
   // 6. The contents list's view style.
   int stype = ini.ReadInteger("SType", "Stype", 2);
@@ -567,7 +563,7 @@ void TForm1::FormCreate(fw::Object*) {
       m_keepSioriFile = ::GetFileAttributesA(sioriPath.c_str()) != INVALID_FILE_ATTRIBUTES;
       fw::Application().HandleException(e);
     }
-    tabs.push_back(m_treePath);
+    tabs.push_back(TreePath());
     TabControl1->SetTabs(tabs);
     TabControl1->SetTabIndex(TabControl1->TabCount() - 1);
   }
@@ -737,24 +733,16 @@ void TForm1::Exit1Click(fw::Object*) { fw::Application().Terminate(); }
 // Commands whose behaviour comes with the bookmark tabs, the history, the
 // tray, the options and launcher dialogs, help, the file commands and the
 // command line. They are bound now so menus and shortcuts are complete.
-void TForm1::SioriButtonClick(fw::Object*) {}
-void TForm1::Close1Click(fw::Object*) {}
-void TForm1::UndoClick(fw::Object*) {}
-void TForm1::RedoClick(fw::Object*) {}
 void TForm1::IconizeClick(fw::Object*) {}
 void TForm1::OptionClick(fw::Object*) {}
 void TForm1::LancherSettingClick(fw::Object*) {}
 void TForm1::N1Click(fw::Object*) {}
-void TForm1::JumpAddClick(fw::Object*) {}
-void TForm1::JumpDeleteClick(fw::Object*) {}
 void TForm1::Help2Click(fw::Object*) {}
 void TForm1::N2Click(fw::Object*) {}
 void TForm1::Delete1Execute(fw::Object*) {}
 void TForm1::editselExecute(fw::Object*) {}
 void TForm1::Folder1Click(fw::Object*) {}
 void TForm1::File2Click(fw::Object*) {}
-void TForm1::HomeButtonClick(fw::Object*) {}
-void TForm1::UpButtonClick(fw::Object*) {}
 void TForm1::ShellTrayIcon1MouseDown(fw::Object*) {}
 
 }  // namespace orvane

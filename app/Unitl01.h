@@ -43,8 +43,8 @@ class TForm1 : public fw::Form {
   fw::ToolButton* JumpButton;
   fw::Panel* Panel1;
   fw::ComboBox* ComboBox2;  // jump list
-  fw::ComboBox* ShellComboBox1;
-  fw::TreeView* ShellTreeView1;
+  TShellComboBox* ShellComboBox1;
+  TShellTreeView* ShellTreeView1;
   fw::Splitter* Splitter1;
   fw::TabControl* TabControl1;
   TShellListView* ShellListView1;
@@ -126,12 +126,19 @@ class TForm1 : public fw::Form {
   void RichStopClick(fw::Object* sender);
   void Edit1KeyDown(fw::Object* sender, WORD& key, fw::TShiftState shift);
   void HomeButtonClick(fw::Object* sender);
-  void UpButtonClick(fw::Object* sender);
   void ShellTrayIcon1MouseDown(fw::Object* sender);
 
-  // Navigation of the folder tree (the tree's path and its SetPath).
-  std::string TreePath() const { return m_treePath; }
-  bool TreeSetPath(const std::string& path);
+  // Navigation (Unitl01Navigation.cpp).
+  void ShellTreeView1Change(fw::Object* sender, fw::TreeNode* node);
+  void ParentButtonClick(fw::Object* sender);
+  void JumpButtonClick(fw::Object* sender);
+  void ComboBox2KeyDown(fw::Object* sender, WORD& key, fw::TShiftState shift);
+  // Bookmark tabs (Unitl01Siori.cpp).
+  void TabControl1Change(fw::Object* sender);
+
+  // The folder tree's current path, and a move of the tree to a path.
+  std::string TreePath() const { return ShellTreeView1->GetPath(); }
+  void TreeSetPath(const std::string& path) { ShellTreeView1->SetPath(path); }
 
   // The view style of the contents list.
   TViewStyle ViewStyle() const;
@@ -153,8 +160,8 @@ class TForm1 : public fw::Form {
   void RestoreLayout();
   void FillLauncher();
   fw::Control* BandControlByName(const std::string& name);
-
-  std::string m_treePath;
+  // Fills the jump list with the keys of the "jump" section.
+  void LoadJumpList();
   HICON m_trayIcon = nullptr;  // shared application icon, not owned
   // The file search's worker, when a search has run.
   std::unique_ptr<fw::Object> m_searchThread;

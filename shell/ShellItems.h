@@ -129,6 +129,12 @@ class TShellDataItem : public fw::Object {
   void ClearCaption() noexcept;
   // Forgets both icon indexes (icon settings or the medium changed).
   void ResetImageIndexes() noexcept;
+  // Gives the item the folder that holds it when the caller has it at hand
+  // (enumerating that folder): binding it again for every item costs
+  // milliseconds each. An item that already has its folder keeps it.
+  void SetShellFolder(const fw::ComPtr<IShellFolder>& folder) noexcept {
+    if (!m_shellFolder) m_shellFolder = folder;
+  }
 
  protected:
   // The list that stands for the item in calls on its parent folder: the item

@@ -7,4 +7,6 @@
 #include "shell/ShellFileList.h"
 #include "shell/ShellItems.h"
 #include "shell/ShellListView.h"
+#include "shell/ShellComboBox.h"
 #include "shell/ShellPopupMenu.h"
+#include "shell/ShellTreeView.h"

@@ -96,7 +96,8 @@ const char* Control::OwnClassName() { return RegisterOwnWindowClass(kOwnClass, C
 HWND Control::Handle() {
   if (!m_handle && !m_creating) {
     bool topLevel = dynamic_cast<Form*>(this) != nullptr;
-    if (topLevel || (m_parent && m_parent->Handle())) CreateHandle();
+    // Making the parent's window may have made this one with it.
+    if ((topLevel || (m_parent && m_parent->Handle())) && !m_handle) CreateHandle();
   }
   return m_handle;
 }

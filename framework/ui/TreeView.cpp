@@ -64,6 +64,9 @@ void TreeNode::SetSelectedIndex(int v) {
 }
 
 void TreeNode::SetOverlayIndex(int v) {
+  // Unchanged values cost the control nothing: a tree re-reading thousands
+  // of nodes sets most of them to what they already are.
+  if (v == m_overlayIndex) return;
   m_overlayIndex = v;
   UpdateItem(TVIF_STATE);
 }
@@ -84,6 +87,7 @@ bool TreeNode::HasChildren() const {
 }
 
 void TreeNode::SetHasChildren(bool v) {
+  if (m_hasChildren == (v ? 1 : 0)) return;
   m_hasChildren = v ? 1 : 0;
   UpdateItem(TVIF_CHILDREN);
 }
@@ -248,7 +252,8 @@ TreeNode* TreeNodes::Item(int index) const {
   return index < 0 ? node : nullptr;
 }
 
-TreeNode* TreeNodes::InsertAt(TreeNode* parent, size_t position, const std::string& text, void* data) {
+TreeNode* TreeNodes::InsertAt(TreeNode* parent, size_t position, const std::string& text, void* data,
+                              const TreeNodeInit* init) {
   auto& level = parent ? parent->m_children : m_owner->m_roots;
   position = std::min(position, level.size());
   std::unique_ptr<TreeNode> owned(new TreeNode(m_owner));
@@ -256,6 +261,10 @@ TreeNode* TreeNodes::InsertAt(TreeNode* parent, size_t position, const std::stri
   node->m_text = text;
   node->m_data = data;
   node->m_parent = parent;
+  if (init) {
+    node->m_hasChildren = init->hasChildren;
+    node->m_overlayIndex = init->overlayIndex;
+  }
   level.insert(level.begin() + static_cast<std::ptrdiff_t>(position), std::move(owned));
   if (parent && parent->m_hasChildren == 0) {
     parent->m_hasChildren = 1;
@@ -271,6 +280,13 @@ TreeNode* TreeNodes::InsertAt(TreeNode* parent, size_t position, const std::stri
 TreeNode* TreeNodes::AddChild(TreeNode* parent, const std::string& text, void* data) {
   size_t end = parent ? parent->m_children.size() : m_owner->m_roots.size();
   return InsertAt(parent, end, text, data);
+}
+
+TreeNode* TreeNodes::InsertChild(TreeNode* parent, int position, const std::string& text, void* data,
+                                 const TreeNodeInit& init) {
+  size_t count = parent ? parent->m_children.size() : m_owner->m_roots.size();
+  size_t at = position < 0 ? count : std::min(static_cast<size_t>(position), count);
+  return InsertAt(parent, at, text, data, &init);
 }
 
 TreeNode* TreeNodes::AddChildFirst(TreeNode* parent, const std::string& text, void* data) {

@@ -110,6 +110,13 @@ class TreeNode {
   int m_sortKey = 0;
 };
 
+// What a node shows from the start, so the control learns it with the node
+// instead of by one update each afterwards (-1: not set).
+struct TreeNodeInit {
+  int hasChildren = -1;
+  int overlayIndex = -1;
+};
+
 // The nodes of one tree view.
 class TreeNodes {
  public:
@@ -126,6 +133,9 @@ class TreeNodes {
   TreeNode* Add(TreeNode* sibling, const std::string& text, void* data = nullptr);
   // A node just before sibling.
   TreeNode* Insert(TreeNode* sibling, const std::string& text, void* data = nullptr);
+  // A child at a position among parent's children (-1: last), with its
+  // has-children mark and overlay given at once.
+  TreeNode* InsertChild(TreeNode* parent, int position, const std::string& text, void* data, const TreeNodeInit& init);
   void Delete(TreeNode* node);
   void Clear();
   // Painting is held off between these (nestable).
@@ -133,7 +143,8 @@ class TreeNodes {
   void EndUpdate();
 
  private:
-  TreeNode* InsertAt(TreeNode* parent, size_t position, const std::string& text, void* data);
+  TreeNode* InsertAt(TreeNode* parent, size_t position, const std::string& text, void* data,
+                     const TreeNodeInit* init = nullptr);
   TreeView* m_owner;
 };
 

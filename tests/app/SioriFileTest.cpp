@@ -39,3 +39,44 @@ TEST(SioriFile, HeldFileIsWaitedForThenReported) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SioriFile, LineEndingsOfEveryKindAndJapanesePathsAreRead) {
+  testsupport::TempDir dir;
+  const std::string path = dir / "siori.dat";
+  testsupport::WriteFile(path, "C:\\ソフト\nD:\\表\r\nE:\\x\rF:\\last");
+  EXPECT_EQ(orvane::LoadSioriFile(path), (std::vector<std::string>{"C:\\ソフト", "D:\\表", "E:\\x", "F:\\last"}));
+  testsupport::WriteFile(path, "");
+  EXPECT_TRUE(orvane::LoadSioriFile(path).empty());
+  // Written back, every line ends with CR LF, the last one too.
+  orvane::SaveSioriFile(path, {"C:\\ソフト", "", "D:\\表"});
+  EXPECT_EQ(testsupport::ReadFile(path), "C:\\ソフト\r\n\r\nD:\\表\r\n");
+}
+
+TEST(SioriFile, SavingReplacesTheWholeFileAndNeverLeavesItHalfWritten) {
+  testsupport::TempDir dir;
+  const std::string path = dir / "siori.dat";
+  orvane::SaveSioriFile(path, {"C:\\old"});
+  {
+    // Another instance reading it at this moment (readers share deletion).
+    fw::FileHandle reader(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader.valid());
+    orvane::SaveSioriFile(path, {"C:\\new", "C:\\more"});
+  }
+  EXPECT_EQ(testsupport::ReadFile(path), "C:\\new\r\nC:\\more\r\n");
+
+  // A file that cannot be replaced keeps what it held, and no temporary file is left.
+  fw::FileHandle holder(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder.valid());
+  EXPECT_THROW(orvane::SaveSioriFile(path, {"C:\\lost"}), fw::Exception);
+  holder.reset();
+  EXPECT_EQ(testsupport::ReadFile(path), "C:\\new\r\nC:\\more\r\n");
+  WIN32_FIND_DATAA fd;
+  HANDLE find = ::FindFirstFileA((dir / "*.tmp").c_str(), &fd);
+  EXPECT_EQ(find, INVALID_HANDLE_VALUE) << fd.cFileName;
+  if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+}
+
+}  // namespace

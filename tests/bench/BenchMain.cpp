@@ -15,6 +15,7 @@
 void RunStartupBenchmarks();
 void RunListBenchmarks();
 void RunCommandBenchmarks();
+void RunNavBenchmarks();
 
 namespace {
 
@@ -64,5 +65,6 @@ int main() {
   RunStartupBenchmarks();  // tests/bench/StartupBench.cpp
   RunListBenchmarks();     // tests/bench/ListBench.cpp
   RunCommandBenchmarks();  // tests/bench/CommandBench.cpp
+  RunNavBenchmarks();      // tests/bench/NavBench.cpp
   return 0;
 }

@@ -50,7 +50,7 @@ class CommandLineEndToEnd : public ::testing::Test {
     // The program shows the test folder: its commands run there (the
     // contents list makes the folder it shows the current directory).
     ASSERT_TRUE(m_orvane.Start(m_dir / "Orvane.exe", "\"" + m_dir.Path() + "\""));
-    m_main = m_orvane.WaitForWindow("OrvaneForm", "Orvane", 30000);
+    m_main = m_orvane.WaitForWindow("OrvaneForm", "", 30000);
     ASSERT_NE(m_main, nullptr);
     m_box = CommandBox(m_main);
     m_results = e2e::FindChild(m_main, "RichEdit20A");

@@ -38,8 +38,7 @@ bool OrvaneProcess::Start(const std::string& exe, const std::string& args) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!::CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return false;
+  if (!::CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
   ::CloseHandle(pi.hThread);
   m_process.reset(pi.hProcess);
   m_pid = pi.dwProcessId;
@@ -47,9 +46,7 @@ bool OrvaneProcess::Start(const std::string& exe, const std::string& args) {
   return true;
 }
 
-bool OrvaneProcess::Running() const {
-  return m_process && ::WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT;
-}
+bool OrvaneProcess::Running() const { return m_process && ::WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
 
 std::vector<WindowInfo> OrvaneProcess::TopLevelWindows() const {
   std::vector<WindowInfo> out;

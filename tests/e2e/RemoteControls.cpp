@@ -122,4 +122,90 @@ bool ListHeaderItemRect(HWND listView, int column, RECT& screen) {
   return true;
 }
 
+HTREEITEM TreeSelectedItem(HWND tree) {
+  return reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+std::string TreeItemText(HWND tree, HTREEITEM item) {
+  if (!item) return {};
+  RemoteBlock block(tree, kTextOffset + kTextSize);
+  if (!block.Valid()) return {};
+  TVITEMA it{};
+  it.mask = TVIF_TEXT | TVIF_HANDLE;
+  it.hItem = item;
+  it.pszText = block.Address(kTextOffset);
+  it.cchTextMax = static_cast<int>(kTextSize);
+  char zero = 0;
+  block.Write(kTextOffset, &zero, 1);
+  block.Write(0, &it, sizeof it);
+  if (Send(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(block.Address())) <= 0) return {};
+  return block.ReadString(kTextOffset, kTextSize);
+}
+
+std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM parent) {
+  std::vector<HTREEITEM> items;
+  auto child = reinterpret_cast<HTREEITEM>(
+      Send(tree, TVM_GETNEXTITEM, parent == TVI_ROOT ? TVGN_ROOT : TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+  while (child) {
+    items.push_back(child);
+    child = reinterpret_cast<HTREEITEM>(Send(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)));
+  }
+  return items;
+}
+
+bool TreeItemRect(HWND tree, HTREEITEM item, RECT& screen) {
+  RemoteBlock block(tree, sizeof(RECT));
+  if (!block.Valid()) return false;
+  // The item handle goes in the rectangle's first bytes; TRUE: the text only.
+  block.Write(0, &item, sizeof item);
+  if (!Send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(block.Address()))) return false;
+  RECT r{};
+  if (!block.Read(0, &r, sizeof r)) return false;
+  ::MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  screen = r;
+  return true;
+}
+
+bool TabRect(HWND tabControl, int index, RECT& screen) {
+  RemoteBlock block(tabControl, sizeof(RECT));
+  if (!block.Valid()) return false;
+  if (!Send(tabControl, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block.Address())))
+    return false;
+  RECT r{};
+  if (!block.Read(0, &r, sizeof r)) return false;
+  ::MapWindowPoints(tabControl, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  screen = r;
+  return true;
+}
+
+bool ToolButtonRect(HWND toolBar, int index, RECT& screen) {
+  RemoteBlock block(toolBar, sizeof(RECT));
+  if (!block.Valid()) return false;
+  if (!Send(toolBar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block.Address())))
+    return false;
+  RECT r{};
+  if (!block.Read(0, &r, sizeof r)) return false;
+  ::MapWindowPoints(toolBar, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  screen = r;
+  return true;
+}
+
+bool ToolButtonEnabled(HWND toolBar, int index) {
+  RemoteBlock block(toolBar, sizeof(TBBUTTON));
+  if (!block.Valid()) return false;
+  if (!Send(toolBar, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block.Address()))) return false;
+  TBBUTTON b{};
+  if (!block.Read(0, &b, sizeof b)) return false;
+  return (b.fsState & TBSTATE_ENABLED) != 0;
+}
+
+void PostClick(HWND wnd, POINT screen) {
+  POINT p = screen;
+  ::ScreenToClient(wnd, &p);
+  LPARAM at = MAKELPARAM(p.x, p.y);
+  ::PostMessageA(wnd, WM_MOUSEMOVE, 0, at);
+  ::PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageA(wnd, WM_LBUTTONUP, 0, at);
+}
+
 }  // namespace e2e

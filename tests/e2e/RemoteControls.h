@@ -3,6 +3,7 @@
 // texts live in that process, so a request record and a text buffer are
 // placed in its memory, the control fills them, and the bytes are read back.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -23,5 +24,21 @@ int ListColumnWidth(HWND listView, int column);
 std::vector<int> ListSelectedRows(HWND listView);
 // Screen rectangle of a header item of a list view (for clicks and drags).
 bool ListHeaderItemRect(HWND listView, int column, RECT& screen);
+
+// Tree views: the selected item, an item's text, the children of an item
+// (TVI_ROOT for the top level), and an item's rectangle on the screen.
+HTREEITEM TreeSelectedItem(HWND tree);
+std::string TreeItemText(HWND tree, HTREEITEM item);
+std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM parent);
+bool TreeItemRect(HWND tree, HTREEITEM item, RECT& screen);
+
+// Screen rectangle of a tab (for clicks).
+bool TabRect(HWND tabControl, int index, RECT& screen);
+// Tool bar buttons by position: rectangle on the screen and enabled state.
+bool ToolButtonRect(HWND toolBar, int index, RECT& screen);
+bool ToolButtonEnabled(HWND toolBar, int index);
+
+// A left click at a screen point, as the window under it receives it.
+void PostClick(HWND wnd, POINT screen);
 
 }  // namespace e2e

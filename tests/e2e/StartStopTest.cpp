@@ -15,8 +15,8 @@ TEST(EndToEnd, StartsShowsMainWindowAndWritesSettingsOnClose) {
   e2e::OrvaneProcess orvane;
   ASSERT_TRUE(orvane.Start(dir / "Orvane.exe"));
 
-  HWND main = orvane.WaitForWindow("OrvaneForm", "Orvane", 30000);
-  ASSERT_NE(main, nullptr) << "the main window with the caption \"Orvane\" did not appear";
+  HWND main = orvane.WaitForWindow("OrvaneForm", "", 30000);
+  ASSERT_NE(main, nullptr) << "the main window did not appear";
   EXPECT_TRUE(::IsWindowVisible(main));
 
   // The command line sits at the bottom: its label and the tool tabs exist.
@@ -24,10 +24,14 @@ TEST(EndToEnd, StartsShowsMainWindowAndWritesSettingsOnClose) {
   HWND tabs = e2e::FindChild(main, "SysTabControl32");
   EXPECT_NE(tabs, nullptr);
 
-  // The application title lives in the hidden application window.
+  // The start folder (the desktop's folder) names the window, and the
+  // application title in the hidden application window says the same.
+  const std::string caption = e2e::ReadText(main);
+  EXPECT_FALSE(caption.empty());
+  EXPECT_NE(caption, "Orvane");
   bool titled = false;
-  for (const auto& w : orvane.TopLevelWindows()) titled |= (w.text == "OrvaneDesk");
-  EXPECT_TRUE(titled);
+  for (const auto& w : orvane.TopLevelWindows()) titled |= (w.text == caption && w.hwnd != main);
+  EXPECT_TRUE(titled) << caption;
 
   DWORD code = 1;
   ASSERT_TRUE(orvane.CloseAndWait(main, 30000, &code)) << "Orvane did not end after WM_CLOSE";
@@ -37,11 +41,11 @@ TEST(EndToEnd, StartsShowsMainWindowAndWritesSettingsOnClose) {
   ASSERT_FALSE(ini.empty()) << "Orvane.INI was not written beside the executable";
   std::vector<std::string> outline = testsupport::IniOutline(ini);
   const std::vector<std::string> expected = {
-      "[Tabs]",        "Tabs/multi",     "[column]",      "column/name",   "column/size",   "column/type",
-      "column/update", "column/zoku",    "[window]",      "window/left",   "window/top",    "window/height",
-      "window/width",  "window/state",   "[cool]",        "cool/toolLeft", "cool/toolTop",  "cool/jumpLeft",
-      "cool/jumpTop",  "cool/SComboLeft", "cool/SComboTop", "cool/item0",   "cool/item1",    "cool/item2",
-      "cool/itemw0",   "cool/itemw1",    "cool/itemw2",   "cool/itemb0",   "cool/itemb1",   "cool/itemb2"};
+      "[Tabs]",        "Tabs/multi",      "[column]",       "column/name",   "column/size",  "column/type",
+      "column/update", "column/zoku",     "[window]",       "window/left",   "window/top",   "window/height",
+      "window/width",  "window/state",    "[cool]",         "cool/toolLeft", "cool/toolTop", "cool/jumpLeft",
+      "cool/jumpTop",  "cool/SComboLeft", "cool/SComboTop", "cool/item0",    "cool/item1",   "cool/item2",
+      "cool/itemw0",   "cool/itemw1",     "cool/itemw2",    "cool/itemb0",   "cool/itemb1",  "cool/itemb2"};
   EXPECT_EQ(outline, expected) << ini;
   EXPECT_NE(ini.find("item0=ToolBar1"), std::string::npos) << ini;
   EXPECT_NE(ini.find("item1=Panel1"), std::string::npos) << ini;
