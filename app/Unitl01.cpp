@@ -726,9 +726,8 @@ void TForm1::RichCopyClick(fw::Object*) { RichEdit1->CopyToClipboard(); }
 
 void TForm1::RichSelectAllClick(fw::Object*) { RichEdit1->SelectAll(); }
 
-// Commands whose behaviour comes with the bookmark tabs, the history, the
-// tray, the options and launcher dialogs, help, the file commands and the
-// command line. They are bound now so menus and shortcuts are complete.
+// Commands whose behaviour comes with the tray, the options and launcher
+// dialogs, help, the file commands and the command line. They are bound now so menus and shortcuts are complete.
 void TForm1::IconizeClick(fw::Object*) {}
 void TForm1::OptionClick(fw::Object*) {}
 void TForm1::LancherSettingClick(fw::Object*) {}
