@@ -110,6 +110,13 @@ TEST(EndToEnd, BrowsesAFolderInTheContentsList) {
   int after = before;
   EXPECT_TRUE(WaitFor([&] { return (after = e2e::ListColumnWidth(list, 0)) >= before + 50; }, 5000))
       << "width " << before << " -> " << after;
+  // The posted drag may still be running when the width first passes the
+  // mark: wait until it settles, so the width read is the one saved.
+  for (int last = -1; last != after;) {
+    last = after;
+    ::Sleep(200);
+    after = e2e::ListColumnWidth(list, 0);
+  }
 
   ASSERT_TRUE(orvane.CloseAndWait(main, 30000));
   std::string ini = testsupport::ReadFile(dir / "Orvane.INI");
