@@ -730,9 +730,9 @@ void TForm1::FormDestroy(fw::Object*) {
 
 void TForm1::Exit1Click(fw::Object*) { fw::Application().Terminate(); }
 
-// Commands whose behaviour comes with the bookmark tabs, the history, the
-// tray, the options and launcher dialogs, help, the file commands and the
-// command line. They are bound now so menus and shortcuts are complete.
+// Commands whose behaviour comes with the tray, the options and launcher
+// dialogs, help and the file commands. They are bound now so menus and
+// shortcuts are complete.
 void TForm1::IconizeClick(fw::Object*) {}
 void TForm1::OptionClick(fw::Object*) {}
 void TForm1::LancherSettingClick(fw::Object*) {}

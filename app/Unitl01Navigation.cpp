@@ -25,6 +25,8 @@ std::string LastComponent(const std::string& path) {
 }  // namespace
 
 void TForm1::ShellTreeView1Change(fw::Object*, fw::TreeNode* node) {
+  // The window's parts may already be gone while it closes.
+  if (Destroying()) return;
   // 1, 2. Back and forward change state only at the edges of their lists,
   // which is where a single step can take them.
   const int undo = ShellTreeView1->UndoCount();

@@ -516,7 +516,14 @@ void TShellTreeView::SetNameSpace(LPCITEMIDLIST list) {
 // ---------------------------------------------------------------------------
 // Selection and history
 
+bool TShellTreeView::ShuttingDown() const {
+  return m_tearingDown || Destroying() || (Owner() && Owner()->Destroying());
+}
+
 bool TShellTreeView::CanChange(fw::TreeNode* node) {
+  // While the tree or its form goes away, the control may move its selection
+  // as its items go: that is no navigation, and nothing linked may hear of it.
+  if (ShuttingDown()) return true;
   if (m_dragState == dsWaitDragging || m_dragState == dsRWaitDragging) return false;
   if (!fw::TreeView::CanChange(node)) return false;
   fw::TreeNode* current = Selected();
@@ -533,6 +540,7 @@ bool TShellTreeView::CanChange(fw::TreeNode* node) {
 }
 
 void TShellTreeView::Change(fw::TreeNode* node) {
+  if (ShuttingDown()) return;
   fw::TreeView::Change(node);
   if (!IsCorrectNode(node)) return;
   LPCITEMIDLIST list = FolderItemOfNode(node)->GetRootItemID();

@@ -155,6 +155,7 @@ class TShellTreeView : public fw::TreeView,
  private:
   void InitItem();
   void EnsureRoot();
+  bool ShuttingDown() const;
   // A node for the item at a position among parent's children (-1: last).
   fw::TreeNode* AddItemNode(fw::TreeNode* parent, int position, std::unique_ptr<TShellFolderItem> item);
   bool FolderOfNode(fw::TreeNode* node, fw::ComPtr<IShellFolder>& folder);

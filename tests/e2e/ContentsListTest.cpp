@@ -107,12 +107,16 @@ TEST(EndToEnd, BrowsesAFolderInTheContentsList) {
   for (int dx = 10; dx <= 60; dx += 10)
     ::PostMessageA(header, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(grip.x + dx, grip.y));
   ::PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(grip.x + 60, grip.y));
-  // The header follows every move: wait for the width the drag ends at.
   int after = before;
-  EXPECT_TRUE(WaitFor([&] { return (after = e2e::ListColumnWidth(list, 0)) >= before + 60; }, 5000))
+  EXPECT_TRUE(WaitFor([&] { return (after = e2e::ListColumnWidth(list, 0)) >= before + 50; }, 5000))
       << "width " << before << " -> " << after;
-  ::Sleep(300);
-  after = e2e::ListColumnWidth(list, 0);
+  // The posted drag may still be running when the width first passes the
+  // mark: wait until it settles, so the width read is the one saved.
+  for (int last = -1; last != after;) {
+    last = after;
+    ::Sleep(200);
+    after = e2e::ListColumnWidth(list, 0);
+  }
 
   ASSERT_TRUE(orvane.CloseAndWait(main, 30000));
   std::string ini = testsupport::ReadFile(dir / "Orvane.INI");
