@@ -11,25 +11,6 @@
 #include "shell/ShellFolderEnum.h"
 #include "shell/ShellTreeView.h"
 
-namespace {
-
-bool DesktopFolder(fw::ComPtr<IShellFolder>& folder) noexcept {
-  folder.Reset();
-  return SUCCEEDED(::SHGetDesktopFolder(folder.Put())) && folder;
-}
-
-std::string SettingsFileName() {
-  std::string exe = fw::Application().ExeName();
-  std::size_t nameStart = 0;
-  for (const char* p = exe.c_str(); *p; p = ::CharNextA(p))
-    if (*p == '\\') nameStart = static_cast<std::size_t>(p - exe.c_str()) + 1;
-  std::size_t dot = exe.rfind('.');
-  if (dot != std::string::npos && dot >= nameStart) exe.erase(dot);
-  return exe + ".ini";
-}
-
-}  // namespace
-
 // ===========================================================================
 // TShellComboItem
 
@@ -437,12 +418,12 @@ bool TShellComboBox::CanClose() {
 // Settings
 
 void TShellComboBox::LoadSetting(const std::string& section) {
-  fw::IniFile file(SettingsFileName());
+  fw::IniFile file(ShellControlSettingsFileName());
   LoadSetting(file, section);
 }
 
 void TShellComboBox::SaveSetting(const std::string& section) {
-  fw::IniFile file(SettingsFileName());
+  fw::IniFile file(ShellControlSettingsFileName());
   SaveSetting(file, section);
 }
 

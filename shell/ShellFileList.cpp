@@ -15,19 +15,6 @@
 
 namespace {
 
-bool DesktopFolder(fw::ComPtr<IShellFolder>& folder) noexcept {
-  folder.Reset();
-  return SUCCEEDED(::SHGetDesktopFolder(folder.Put())) && folder;
-}
-
-bool BindFromDesktop(LPCITEMIDLIST list, fw::ComPtr<IShellFolder>& folder) noexcept {
-  folder.Reset();
-  fw::ComPtr<IShellFolder> desktop;
-  if (!list || !DesktopFolder(desktop)) return false;
-  if (FAILED(desktop->BindToObject(list, nullptr, IID_IShellFolder, folder.PutVoid()))) folder.Reset();
-  return static_cast<bool>(folder);
-}
-
 bool DirectoryExists(const std::string& path) {
   DWORD a = ::GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);

@@ -44,21 +44,6 @@ std::wstring AnsiToWide(const std::string& text) {
   return out;
 }
 
-bool DesktopFolder(fw::ComPtr<IShellFolder>& folder) noexcept {
-  folder.Reset();
-  return SUCCEEDED(::SHGetDesktopFolder(folder.Put())) && folder;
-}
-
-// Binds a folder below the desktop; on failure the pointer stays empty even
-// when the shell wrote something into it.
-bool BindFromDesktop(LPCITEMIDLIST list, fw::ComPtr<IShellFolder>& folder) noexcept {
-  folder.Reset();
-  fw::ComPtr<IShellFolder> desktop;
-  if (!list || !DesktopFolder(desktop)) return false;
-  if (FAILED(desktop->BindToObject(list, nullptr, IID_IShellFolder, folder.PutVoid()))) folder.Reset();
-  return static_cast<bool>(folder);
-}
-
 // A storage medium that is released however the reader leaves.
 struct StgMedium {
   STGMEDIUM medium{};
@@ -115,6 +100,29 @@ bool ListFits(const BYTE* block, std::size_t size, std::size_t offset) noexcept 
 }
 
 }  // namespace
+
+bool DesktopFolder(fw::ComPtr<IShellFolder>& folder) noexcept {
+  folder.Reset();
+  return SUCCEEDED(::SHGetDesktopFolder(folder.Put())) && folder;
+}
+
+bool BindFromDesktop(LPCITEMIDLIST list, fw::ComPtr<IShellFolder>& folder) noexcept {
+  folder.Reset();
+  fw::ComPtr<IShellFolder> desktop;
+  if (!list || !DesktopFolder(desktop)) return false;
+  if (FAILED(desktop->BindToObject(list, nullptr, IID_IShellFolder, folder.PutVoid()))) folder.Reset();
+  return static_cast<bool>(folder);
+}
+
+std::string ShellControlSettingsFileName() {
+  std::string exe = fw::Application().ExeName();
+  std::size_t nameStart = 0;
+  for (const char* p = exe.c_str(); *p; p = ::CharNextA(p))
+    if (*p == '\\') nameStart = static_cast<std::size_t>(p - exe.c_str()) + 1;
+  std::size_t dot = exe.rfind('.');
+  if (dot != std::string::npos && dot >= nameStart) exe.erase(dot);
+  return exe + ".ini";
+}
 
 // ===========================================================================
 // Commands and conversions

@@ -62,6 +62,15 @@ TShDragKeyState KeyStateToDragKeyState(DWORD keyState) noexcept;
 // DROPEFFECT_COPY/MOVE/LINK as a set; other bits are ignored.
 TShDropEffects EffectToDropEffects(DWORD effect) noexcept;
 
+// The desktop folder; false (folder empty) when the shell gives none.
+bool DesktopFolder(fw::ComPtr<IShellFolder>& folder) noexcept;
+// Binds a folder below the desktop; on failure the pointer stays empty even
+// when the shell wrote something into it.
+bool BindFromDesktop(LPCITEMIDLIST list, fw::ComPtr<IShellFolder>& folder) noexcept;
+// The settings file of the shell controls' LoadSetting/SaveSetting: the
+// program's path with the extension ".ini".
+std::string ShellControlSettingsFileName();
+
 // The window the shell gets as owner of the UI it raises for drop targets:
 // the main form's window when it exists, else the application window.
 HWND ShellMainFormWindow() noexcept;

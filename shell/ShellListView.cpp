@@ -14,11 +14,6 @@
 
 namespace {
 
-bool DesktopFolder(fw::ComPtr<IShellFolder>& folder) noexcept {
-  folder.Reset();
-  return SUCCEEDED(::SHGetDesktopFolder(folder.Put())) && folder;
-}
-
 // Whether a path still names what it named before a command: a file, or a
 // directory when it was one.
 bool StillExists(const std::string& path, bool wasFile) {

@@ -12,17 +12,6 @@ namespace {
 constexpr DWORD kAttributeMask =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;  // 0x27
 
-// "<program>.ini" beside the program.
-std::string SettingsFileName() {
-  std::string exe = fw::Application().ExeName();
-  std::size_t nameStart = 0;
-  for (const char* p = exe.c_str(); *p; p = ::CharNextA(p))
-    if (*p == '\\') nameStart = static_cast<std::size_t>(p - exe.c_str()) + 1;
-  std::size_t dot = exe.rfind('.');
-  if (dot != std::string::npos && dot >= nameStart) exe.erase(dot);
-  return exe + ".ini";
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -163,13 +152,13 @@ void TShellListView::DrawAttributeColumn(NMLVCUSTOMDRAW* draw, DWORD attributes)
 // Settings
 
 void TShellListView::LoadSetting(const std::string& section) {
-  fw::IniFile file(SettingsFileName());
+  fw::IniFile file(ShellControlSettingsFileName());
   LoadSetting(file, section);
 }
 
 void TShellListView::SaveSetting(const std::string& section) {
   try {
-    fw::IniFile file(SettingsFileName());
+    fw::IniFile file(ShellControlSettingsFileName());
     SaveSetting(file, section);
   } catch (...) {
     // Saving the layout is a courtesy; it never stops the program closing.

@@ -17,11 +17,6 @@ namespace {
 // Only folder names are watched on the drives: file changes never alter the tree.
 constexpr DWORD kWatchFilter = FILE_NOTIFY_CHANGE_DIR_NAME;
 
-bool DesktopFolder(fw::ComPtr<IShellFolder>& folder) noexcept {
-  folder.Reset();
-  return SUCCEEDED(::SHGetDesktopFolder(folder.Put())) && folder;
-}
-
 // Swallows what a shell callback must not let through to the window procedure.
 template <class F>
 void Guarded(F&& f) {
@@ -548,40 +543,29 @@ void TShellTreeView::Change(fw::TreeNode* node) {
   if (m_listView) m_listView->SetNameSpace(list);
 }
 
-bool TShellTreeView::Undo(int index) {
-  if (m_undoList.empty() || (index >= 0 && index >= static_cast<int>(m_undoList.size()))) return false;
-  fw::TreeNode* current = Selected();
-  if (IsCorrectNode(current) && (m_redoList.empty() || m_redoList.back() != current)) m_redoList.push_back(current);
-  if (index >= 0)
-    while (static_cast<int>(m_undoList.size()) > index + 1) {
-      m_redoList.push_back(m_undoList.back());
-      m_undoList.pop_back();
-    }
-  m_navigatingNode = m_undoList.back();
-  m_undoList.pop_back();
-  fw::TreeNode* target = m_navigatingNode;
-  target->MakeVisible();
-  SelectNode(target);
-  m_navigatingNode = nullptr;
-  return !m_undoList.empty();
-}
+bool TShellTreeView::Undo(int index) { return StepHistory(m_undoList, m_redoList, index); }
 
-bool TShellTreeView::Redo(int index) {
-  if (m_redoList.empty() || (index >= 0 && index >= static_cast<int>(m_redoList.size()))) return false;
+bool TShellTreeView::Redo(int index) { return StepHistory(m_redoList, m_undoList, index); }
+
+// Back and forward are the same walk in opposite directions: the current
+// folder goes onto the other list, the steps passed over follow it, and the
+// entry at index (or the last one) is selected.
+bool TShellTreeView::StepHistory(std::vector<fw::TreeNode*>& from, std::vector<fw::TreeNode*>& to, int index) {
+  if (from.empty() || (index >= 0 && index >= static_cast<int>(from.size()))) return false;
   fw::TreeNode* current = Selected();
-  if (IsCorrectNode(current) && (m_undoList.empty() || m_undoList.back() != current)) m_undoList.push_back(current);
+  if (IsCorrectNode(current) && (to.empty() || to.back() != current)) to.push_back(current);
   if (index >= 0)
-    while (static_cast<int>(m_redoList.size()) > index + 1) {
-      m_undoList.push_back(m_redoList.back());
-      m_redoList.pop_back();
+    while (static_cast<int>(from.size()) > index + 1) {
+      to.push_back(from.back());
+      from.pop_back();
     }
-  m_navigatingNode = m_redoList.back();
-  m_redoList.pop_back();
+  m_navigatingNode = from.back();
+  from.pop_back();
   fw::TreeNode* target = m_navigatingNode;
   target->MakeVisible();
   SelectNode(target);
   m_navigatingNode = nullptr;
-  return !m_redoList.empty();
+  return !from.empty();
 }
 
 // ---------------------------------------------------------------------------

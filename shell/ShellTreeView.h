@@ -173,6 +173,7 @@ class TShellTreeView : public fw::TreeView,
   TShDirWatcher* m_watcher = nullptr;  // frees itself; cleared when it ends
   std::vector<fw::ComPtr<IDropTarget>> m_pendingDropTargets;
   fw::TreeNode* m_navigatingNode = nullptr;
+  bool StepHistory(std::vector<fw::TreeNode*>& from, std::vector<fw::TreeNode*>& to, int index);
   std::vector<fw::TreeNode*> m_undoList;
   std::vector<fw::TreeNode*> m_redoList;
   TShellComboBox* m_comboBox = nullptr;    // not owned
