@@ -1,10 +1,10 @@
 #pragma once
 // The about box.
-#include "app/Dialogs.h"
+#include "framework/ui/DialogForm.h"
 
 namespace orvane {
 
-class TForm2 : public DialogForm {
+class TForm2 : public fw::DialogForm {
  public:
   explicit TForm2(fw::Component* owner) : DialogForm(owner, "Form2", "バージョン情報", 418, 100) {}
 };

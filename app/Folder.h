@@ -1,10 +1,10 @@
 #pragma once
 // The name-input dialog of the new-folder and new-file commands.
-#include "app/Dialogs.h"
+#include "framework/ui/DialogForm.h"
 
 namespace orvane {
 
-class TForm3 : public DialogForm {
+class TForm3 : public fw::DialogForm {
  public:
   explicit TForm3(fw::Component* owner) : DialogForm(owner, "Form3", "", 287, 69) {}
 };

@@ -1,10 +1,10 @@
 #pragma once
 // The options dialog.
-#include "app/Dialogs.h"
+#include "framework/ui/DialogForm.h"
 
 namespace orvane {
 
-class TOptionF : public DialogForm {
+class TOptionF : public fw::DialogForm {
  public:
   explicit TOptionF(fw::Component* owner) : DialogForm(owner, "OptionF", "設定", 400, 300) {}
 };

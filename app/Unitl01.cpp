@@ -161,13 +161,14 @@ void TForm1::BuildComponents() {
   band2->SetWidth(716);
 
   // Bottom, from the edge inwards: status bar, command line, tool tabs, splitter.
-  ShellStatusBar1 = fw::Make<fw::StatusBar>(this);
+  ShellStatusBar1 = fw::Make<TShellStatusBar>(this);
   ShellStatusBar1->SetName("ShellStatusBar1");
   ShellStatusBar1->SetParent(this);
   ShellStatusBar1->SetAlign(fw::TAlign::alBottom);
   ShellStatusBar1->SetHeight(20);
   ShellStatusBar1->AddPanel(500);
   ShellStatusBar1->AddPanel(50);
+  ShellStatusBar1->SetAutoHint(true);
 
   CommandPanel = fw::Make<fw::Panel>(this);
   CommandPanel->SetName("CommandPanel");
@@ -215,6 +216,7 @@ void TForm1::BuildComponents() {
   ListView2->AddColumn("オプション", 100);
   ListView2->SetViewStyle(fw::TViewStyle::vsIcon);
   ListView2->SetPopupMenu(LancherPopup);
+  BuildLancher();
 
   RichEdit1 = fw::Make<fw::RichEdit>(this);
   RichEdit1->SetName("RichEdit1");
@@ -277,7 +279,7 @@ void TForm1::BuildComponents() {
   ShellTreeView1->SetShellListView(ShellListView1);
   ShellTreeView1->SetShellPopupMenu(ShellPopupMenu1);
 
-  ShellTrayIcon1 = fw::Make<fw::Component>(this);
+  ShellTrayIcon1 = fw::Make<TShellTrayIcon>(this);
   ShellTrayIcon1->SetName("ShellTrayIcon1");
 
   BuildCommandLine();
@@ -429,17 +431,7 @@ void TForm1::BuildMenus() {
   RichStop = item(ComPopupMenu->Items(), "中止", fw::scNone, handler(&TForm1::RichStopClick));
   RichStop->SetEnabled(false);
 
-  LancherPopup = fw::Make<fw::PopupMenu>(this);
-  LancherPopup->SetName("LancherPopup");
-  item(LancherPopup->Items(), "実行");
-  item(LancherPopup->Items(), "設定", fw::scNone, handler(&TForm1::LancherSettingClick));
-  fw::MenuItem* show3 = item(LancherPopup->Items(), "表示");
-  item(show3, "大きいアイコン(&G)", fw::scNone,
-       [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsIcon); });
-  item(show3, "小さいアイコン(&M)", fw::scNone,
-       [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsSmallIcon); });
-  item(show3, "リスト(&L)", fw::scNone, [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsList); });
-  item(show3, "詳細(&D)", fw::scNone, [this](fw::Object*) { ListView2->SetViewStyle(fw::TViewStyle::vsReport); });
+  BuildLancherPopup();
 
   // One shell context menu for the tree and the list: they show it
   // themselves (no automatic popup), with the shell's verbs first.
@@ -635,23 +627,6 @@ void TForm1::RestoreLayout() {
   if (ini.ReadBool("window", "state", false)) SetWindowState(fw::TWindowState::wsMaximized);
 }
 
-void TForm1::FillLauncher() {
-  fw::IniFile& ini = LancherSettings();
-  std::vector<std::string> names;
-  ini.ReadSection("lancher", names);
-  ListView2->Clear();
-  for (const auto& name : names) {
-    std::string exe = ini.ReadString("lancher", name, ExePath());
-    std::string args = ini.ReadString("lancher1", name, "");
-    ListView2->AddItem(name, {exe, args});
-  }
-  // The launcher's codes order list and details the other way round.
-  static constexpr fw::TViewStyle kStyles[] = {fw::TViewStyle::vsIcon, fw::TViewStyle::vsSmallIcon,
-                                               fw::TViewStyle::vsList, fw::TViewStyle::vsReport};
-  int stype = ini.ReadInteger("lancher1", "Stype", 0);
-  if (stype >= 0 && stype <= 3) ListView2->SetViewStyle(kStyles[stype]);
-}
-
 void TForm1::FormShow(fw::Object*) {
   if (!m_firstShow) return;
   switch (Settings().ReadInteger("sort", "sort", 0)) {
@@ -735,7 +710,6 @@ void TForm1::Exit1Click(fw::Object*) { fw::Application().Terminate(); }
 // shortcuts are complete.
 void TForm1::IconizeClick(fw::Object*) {}
 void TForm1::OptionClick(fw::Object*) {}
-void TForm1::LancherSettingClick(fw::Object*) {}
 void TForm1::N1Click(fw::Object*) {}
 void TForm1::Help2Click(fw::Object*) {}
 void TForm1::N2Click(fw::Object*) {}

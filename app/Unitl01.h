@@ -16,6 +16,8 @@
 #include "shell/Shelladditns.h"
 #include "shell/Shellctrls.h"
 #include "tools/CommandLine.h"
+#include "tools/Lancher.h"
+#include "tools/LancherList.h"
 
 namespace orvane {
 
@@ -59,8 +61,8 @@ class TForm1 : public fw::Form {
   fw::Panel* CommandPanel;  // the bottom line that holds Label1 and Edit1
   fw::Label* Label1;
   fw::Edit* Edit1;
-  fw::StatusBar* ShellStatusBar1;
-  fw::Component* ShellTrayIcon1;
+  TShellStatusBar* ShellStatusBar1;
+  TShellTrayIcon* ShellTrayIcon1;
   TShellPopupMenu* ShellPopupMenu1;
   TShellSystemMenu* ShellSystemMenu1;
 
@@ -73,6 +75,16 @@ class TForm1 : public fw::Form {
   // The results pane's stop item, enabled while a command runs.
   fw::MenuItem* RichStop;
   fw::PopupMenu* LancherPopup;
+  fw::MenuItem* N25;  // run
+  fw::MenuItem* LancherSetting;
+  fw::MenuItem* Show3;
+  fw::MenuItem* LargeIcon5;
+  fw::MenuItem* SmallIcon;
+  fw::MenuItem* ListIcon;
+  fw::MenuItem* Detail4;
+  // The launcher entries' icons, large and small; a row's image index points into both.
+  fw::ImageList* LancherImage;
+  fw::ImageList* LSImage;
 
   fw::ActionList* ActionList1;
   fw::Action* TabClose;
@@ -96,6 +108,8 @@ class TForm1 : public fw::Form {
 
   // The command box's runs and their captured output.
   TCommandLine* CommandLine1;
+  // The launcher tab's list (Unitl01Lancher.cpp).
+  std::unique_ptr<TLancherList> Lancher1;
 
   // Events of the form.
   void FormCreate(fw::Object* sender);
@@ -133,6 +147,15 @@ class TForm1 : public fw::Form {
   void ParentButtonClick(fw::Object* sender);
   void JumpButtonClick(fw::Object* sender);
   void ComboBox2KeyDown(fw::Object* sender, WORD& key, fw::TShiftState shift);
+  // Launcher (Unitl01Lancher.cpp).
+  void LancherEXEClick(fw::Object* sender);
+  void LargeIcon5Click(fw::Object* sender);
+  void SmallIconClick(fw::Object* sender);
+  void ListIconClick(fw::Object* sender);
+  void Detail4Click(fw::Object* sender);
+  // The launcher settings dialog: the one created at start-up, or one of this
+  // window's own when it runs without it (tests).
+  TLancherForm* LancherForm();
   // Bookmark tabs (Unitl01Siori.cpp).
   void TabControl1Change(fw::Object* sender);
 
@@ -158,6 +181,9 @@ class TForm1 : public fw::Form {
   void BuildActions();
   void BuildCommandLine();
   void RestoreLayout();
+  void BuildLancher();
+  void BuildLancherPopup();
+  // Start-up: the launcher list from the settings, with the stored view style.
   void FillLauncher();
   fw::Control* BandControlByName(const std::string& name);
   // Fills the jump list with the keys of the "jump" section.

@@ -32,7 +32,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     app.CreateForm<orvane::TForm2>();
     app.CreateForm<orvane::TForm3>();
     app.CreateForm<orvane::TOptionF>();
-    app.CreateForm<orvane::TLancherForm>();
+    app.CreateForm<orvane::TLancherForm>(orvane::LancherSettings());
     app.Run();
   } catch (const std::exception& e) {
     app.ShowException(e);

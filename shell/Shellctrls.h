@@ -1,7 +1,7 @@
 #pragma once
 // The shell controls' unit: shell items and item sets, the control registry
 // with its device-change window, and (as they come) the folder tree, the
-// folder contents list and the path combo box.
+// folder contents list and the path combo box, and the tray icon.
 #include "shell/Shellcst.h"
 #include "shell/ShellCtrlList.h"
 #include "shell/ShellFileList.h"
@@ -10,3 +10,4 @@
 #include "shell/ShellComboBox.h"
 #include "shell/ShellPopupMenu.h"
 #include "shell/ShellTreeView.h"
+#include "shell/ShellTrayIcon.h"

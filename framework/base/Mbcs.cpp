@@ -33,6 +33,28 @@ std::size_t FindLastChar(std::string_view s, char ch) noexcept {
   return found;
 }
 
+std::size_t FindFirstChar(std::string_view s, char ch) noexcept {
+  for (std::size_t i = 0; i < s.size();) {
+    if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+      i += 2;
+      continue;
+    }
+    if (s[i] == ch) return i;
+    ++i;
+  }
+  return std::string_view::npos;
+}
+
+std::string_view CutToBytes(std::string_view s, std::size_t maxBytes) noexcept {
+  std::size_t end = 0;
+  while (end < s.size()) {
+    std::size_t len = (IsLeadByte(static_cast<unsigned char>(s[end])) && end + 1 < s.size()) ? 2 : 1;
+    if (end + len > maxBytes) break;
+    end += len;
+  }
+  return s.substr(0, end);
+}
+
 bool SameText(std::string_view a, std::string_view b) noexcept {
   if (a.size() != b.size()) return false;
   if (a.empty()) return true;

@@ -20,6 +20,15 @@ bool EndsWithChar(std::string_view s, char ch) noexcept;
 // a whole character (not a trail byte), or npos.
 std::size_t FindLastChar(std::string_view s, char ch) noexcept;
 
+// Byte offset of the first occurrence of the single-byte character ch that
+// is a whole character (not a trail byte), or npos. "ポ" is 0x83 0x7C: its
+// trail byte is a '|'.
+std::size_t FindFirstChar(std::string_view s, char ch) noexcept;
+
+// The longest prefix of s of at most maxBytes bytes that ends on a whole
+// character (a two-byte character that does not fit is left out entirely).
+std::string_view CutToBytes(std::string_view s, std::size_t maxBytes) noexcept;
+
 // ASCII-only case folding is not enough for keys and names: compare as the
 // system does (CompareStringA with NORM_IGNORECASE in the user's locale).
 bool SameText(std::string_view a, std::string_view b) noexcept;

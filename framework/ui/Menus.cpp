@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <unordered_set>
 
+#include "framework/base/Mbcs.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Commands.h"
 #include "framework/ui/Form.h"
@@ -56,13 +57,15 @@ bool HasVisibleItems(const MenuItem& item) {
 }
 }  // namespace
 
+// The bar is looked for as a whole character: a Japanese hint may hold a
+// double-byte character whose second byte is '|'.
 std::string GetLongHint(const std::string& hint) {
-  auto bar = hint.find('|');
+  auto bar = FindFirstChar(hint, '|');
   return bar == std::string::npos ? hint : hint.substr(bar + 1);
 }
 
 std::string GetShortHint(const std::string& hint) {
-  auto bar = hint.find('|');
+  auto bar = FindFirstChar(hint, '|');
   return bar == std::string::npos ? hint : hint.substr(0, bar);
 }
 

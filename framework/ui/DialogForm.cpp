@@ -1,13 +1,13 @@
-#include "app/Dialogs.h"
+#include "framework/ui/DialogForm.h"
 
-namespace orvane {
+namespace fw {
 
-DialogForm::DialogForm(fw::Component* owner, const char* name, const std::string& caption, int clientWidth,
+DialogForm::DialogForm(Component* owner, const char* name, const std::string& caption, int clientWidth,
                        int clientHeight)
-    : fw::Form(owner) {
+    : Form(owner) {
   SetName(name);
-  SetBorderStyle(fw::TFormBorderStyle::bsDialog);
-  SetPosition(fw::TPosition::poMainFormCenter);
+  SetBorderStyle(TFormBorderStyle::bsDialog);
+  SetPosition(TPosition::poMainFormCenter);
   SetFont("ＭＳ Ｐゴシック", 12, SHIFTJIS_CHARSET);
   // The outer size that gives this client area with a dialog frame.
   RECT r{0, 0, clientWidth, clientHeight};
@@ -16,4 +16,4 @@ DialogForm::DialogForm(fw::Component* owner, const char* name, const std::string
   SetText(caption);
 }
 
-}  // namespace orvane
+}  // namespace fw
