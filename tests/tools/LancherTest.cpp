@@ -108,9 +108,8 @@ TEST_F(LancherDialogTest, AddChangeAndDeleteKeepTheSectionsInFileOrder) {
   Store("editor", "C:\\tools\\ed.exe", "-n");
   Store("shell", "cmd.exe", "");
   Store("viewer", "C:\\Program Files\\v\\v.exe", "/s \"x y\"");
-  EXPECT_EQ(Rows(m_form->ListView2),
-            (std::vector<std::string>{"editor|C:\\tools\\ed.exe|-n", "shell|cmd.exe|",
-                                      "viewer|C:\\Program Files\\v\\v.exe|/s \"x y\""}));
+  EXPECT_EQ(Rows(m_form->ListView2), (std::vector<std::string>{"editor|C:\\tools\\ed.exe|-n", "shell|cmd.exe|",
+                                                               "viewer|C:\\Program Files\\v\\v.exe|/s \"x y\""}));
 
   // A name that differs only in case is the same entry: changed in place.
   Store("SHELL", "powershell.exe", "-nop");
@@ -120,14 +119,14 @@ TEST_F(LancherDialogTest, AddChangeAndDeleteKeepTheSectionsInFileOrder) {
 
   m_form->NameEdit->SetText("editor");
   m_form->Button2->Click();
-  EXPECT_EQ(Rows(m_form->ListView2), (std::vector<std::string>{"shell|powershell.exe|-nop",
-                                                               "viewer|C:\\Program Files\\v\\v.exe|/s \"x y\""}));
+  EXPECT_EQ(Rows(m_form->ListView2),
+            (std::vector<std::string>{"shell|powershell.exe|-nop", "viewer|C:\\Program Files\\v\\v.exe|/s \"x y\""}));
 
   // The argument strings share their section with the view style, which stays first.
   const std::string ini = Ini();
   EXPECT_EQ(testsupport::IniOutline(ini),
-            (std::vector<std::string>{"[lancher1]", "lancher1/Stype", "lancher1/shell", "lancher1/viewer",
-                                      "[lancher]", "lancher/shell", "lancher/viewer"}))
+            (std::vector<std::string>{"[lancher1]", "lancher1/Stype", "lancher1/shell", "lancher1/viewer", "[lancher]",
+                                      "lancher/shell", "lancher/viewer"}))
       << ini;
   EXPECT_NE(ini.find("shell=powershell.exe\r\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("viewer=/s \"x y\"\r\n"), std::string::npos) << ini;
