@@ -178,6 +178,20 @@ bool TabRect(HWND tabControl, int index, RECT& screen) {
   return true;
 }
 
+bool ListItemRect(HWND listView, int row, RECT& screen) {
+  RemoteBlock block(listView, sizeof(RECT));
+  if (!block.Valid()) return false;
+  RECT r{};
+  r.left = LVIR_BOUNDS;
+  block.Write(0, &r, sizeof r);
+  if (!Send(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.Address())))
+    return false;
+  if (!block.Read(0, &r, sizeof r)) return false;
+  ::MapWindowPoints(listView, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  screen = r;
+  return true;
+}
+
 bool ToolButtonRect(HWND toolBar, int index, RECT& screen) {
   RemoteBlock block(toolBar, sizeof(RECT));
   if (!block.Valid()) return false;
@@ -205,6 +219,17 @@ void PostClick(HWND wnd, POINT screen) {
   LPARAM at = MAKELPARAM(p.x, p.y);
   ::PostMessageA(wnd, WM_MOUSEMOVE, 0, at);
   ::PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageA(wnd, WM_LBUTTONUP, 0, at);
+}
+
+void PostDoubleClick(HWND wnd, POINT screen) {
+  POINT p = screen;
+  ::ScreenToClient(wnd, &p);
+  LPARAM at = MAKELPARAM(p.x, p.y);
+  ::PostMessageA(wnd, WM_MOUSEMOVE, 0, at);
+  ::PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  ::PostMessageA(wnd, WM_LBUTTONUP, 0, at);
+  ::PostMessageA(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
   ::PostMessageA(wnd, WM_LBUTTONUP, 0, at);
 }
 

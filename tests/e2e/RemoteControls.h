@@ -22,6 +22,8 @@ std::string ListCellText(HWND listView, int row, int column);
 int ListColumnWidth(HWND listView, int column);
 // The selected rows, in order.
 std::vector<int> ListSelectedRows(HWND listView);
+// Screen rectangle of a row of a list view (for clicks).
+bool ListItemRect(HWND listView, int row, RECT& screen);
 // Screen rectangle of a header item of a list view (for clicks and drags).
 bool ListHeaderItemRect(HWND listView, int column, RECT& screen);
 
@@ -40,5 +42,8 @@ bool ToolButtonEnabled(HWND toolBar, int index);
 
 // A left click at a screen point, as the window under it receives it.
 void PostClick(HWND wnd, POINT screen);
+// A left double click at a screen point: press, release, the second press
+// as the system reports it (a double-click message), release.
+void PostDoubleClick(HWND wnd, POINT screen);
 
 }  // namespace e2e
