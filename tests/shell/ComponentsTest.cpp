@@ -14,7 +14,6 @@
 #include "framework/base/Exception.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Form.h"
-#include "framework/ui/ImageList.h"
 #include "framework/ui/Menus.h"
 #include "shell/Shelladditns.h"
 #include "shell/Shellctrls.h"
@@ -206,37 +205,6 @@ TEST_F(ShellTabControlTest, HitTestingFindsTheTabUnderEachPartAndNothingBeside) 
   EXPECT_EQ(hit, TShTabHitTests{thNoWhere});
   // Below the strip, inside the page area.
   EXPECT_EQ(tabs->GetTabAt(100, 120), -1);
-}
-
-// A tab control whose tabs carry pictures, so a tab has an icon part and a label part.
-class PictureTabs : public TShellTabControl {
- public:
-  using TShellTabControl::TShellTabControl;
-  void AddPictureTab(const std::string& text, int image) { InsertTabAt(static_cast<int>(m_tabs.size()), text, image); }
-};
-
-TEST_F(ShellTabControlTest, TabsWithPicturesAreHitOnTheirIconAndOnTheirLabel) {
-  auto* images = fw::Make<fw::ImageList>(form.get(), 16, 16);
-  images->AddIcon(::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)));
-  auto* pictures = fw::Make<PictureTabs>(form.get());
-  pictures->SetParent(form.get());
-  pictures->SetBounds(0, 155, 380, 40);
-  pictures->SetImages(images);
-  pictures->AddPictureTab("画像つき", 0);
-  pictures->AddPictureTab("もう一つ", 0);
-  pictures->Loaded();
-  for (int i = 0; i < 2; ++i) {
-    RECT r = pictures->TabRect(i);
-    const int y = (r.top + r.bottom) / 2;
-    TShTabHitTests onIcon, onLabel;
-    // The picture sits at the tab's left after a small margin; the label fills the rest.
-    EXPECT_EQ(pictures->GetHitTestInfoAt(r.left + 10, y, onIcon), i);
-    EXPECT_EQ(pictures->GetHitTestInfoAt(r.right - 6, y, onLabel), i);
-    for (TShTabHitTests hit : {onIcon, onLabel}) {
-      EXPECT_FALSE(hit.Empty());
-      EXPECT_FALSE(hit.Contains(thNoWhere));
-    }
-  }
 }
 
 TEST_F(ShellTabControlTest, SelectingRunsTheChangeAndFocusMovesTheFocusedTab) {

@@ -132,14 +132,6 @@ TEST_F(LancherDialogTest, AddChangeAndDeleteKeepTheSectionsInFileOrder) {
   EXPECT_NE(ini.find("viewer=/s \"x y\"\r\n"), std::string::npos) << ini;
 }
 
-TEST_F(LancherDialogTest, AnEntryNamedStypeSharesItsArgumentsWithTheViewStyle) {
-  Store("Stype", "x.exe", "3");
-  EXPECT_EQ(m_ini.ReadInteger("lancher1", "Stype", 0), 3);
-  m_ini.WriteInteger("lancher1", "Stype", 1);
-  m_form->FormActivate(m_form.get());
-  EXPECT_EQ(Rows(m_form->ListView2), (std::vector<std::string>{"Stype|x.exe|1"}));
-}
-
 TEST_F(LancherDialogTest, ClickingARowFillsTheEditsAndCloseEmptiesTheList) {
   m_ini.WriteString("lancher", "a", "a.exe");
   m_ini.WriteString("lancher", "b", "b.exe");
