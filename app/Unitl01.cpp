@@ -281,6 +281,10 @@ void TForm1::BuildComponents() {
 
   ShellTrayIcon1 = fw::Make<TShellTrayIcon>(this);
   ShellTrayIcon1->SetName("ShellTrayIcon1");
+  // Any button released over the icon brings the window back.
+  ShellTrayIcon1->OnMouseUp = [this](fw::Object* s, fw::TMouseButton, fw::TShiftState, int, int) {
+    ShellTrayIcon1MouseDown(s);
+  };
 
   BuildCommandLine();
 

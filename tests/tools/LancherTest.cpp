@@ -207,23 +207,33 @@ class LancherWindowTest : public ::testing::Test {
 };
 
 TEST_F(LancherWindowTest, StartUpFillsTheListWithIconsAndTheStoredStyle) {
-  const std::string self = BinDir() + "test_tools.exe";
-  WriteIni("[lancher]\r\nme=" + self + "\r\nnothing=" + (m_dir / "missing.xyz") +
-           "\r\n[lancher1]\r\nStype=3\r\nme=-x\r\n");
+  // The recorder has a second icon, which is the one asked for; a missing
+  // program has none and its row shows picture 0.
+  const std::string first = m_dir / "one\\rec.exe";
+  const std::string second = m_dir / "two\\rec.exe";
+  PlaceRecorder(first);
+  PlaceRecorder(second);
+  const std::string missing = m_dir / "missing.xyz";
+  WriteIni("[lancher]\r\nfirst=" + first + "\r\nnothing=" + missing + "\r\nsecond=" + second +
+           "\r\n[lancher1]\r\nStype=3\r\nfirst=-x\r\n");
   Create();
   fw::ListView* list = m_form->ListView2;
-  EXPECT_EQ(Rows(list), (std::vector<std::string>{"me|" + self + "|-x", "nothing|" + (m_dir / "missing.xyz") + "|"}));
+  EXPECT_EQ(Rows(list),
+            (std::vector<std::string>{"first|" + first + "|-x", "nothing|" + missing + "|", "second|" + second + "|"}));
   EXPECT_EQ(list->ViewStyle(), fw::TViewStyle::vsReport);
-  // Each row points at the icon appended for it, in both lists, or at 0 when none came back.
-  const int icons = m_form->LancherImage->Count();
-  EXPECT_EQ(m_form->LSImage->Count(), icons);
-  for (int i = 0; i < list->ItemCount(); ++i) {
-    const int image = list->Item(i)->ImageIndex();
-    EXPECT_TRUE(image == 0 || (image > 0 && image < icons)) << i << ": " << image << " of " << icons;
-  }
+  // Each row points at the icon appended for it, in both lists.
+  auto images = [&] {
+    std::vector<int> v;
+    for (int i = 0; i < list->ItemCount(); ++i) v.push_back(list->Item(i)->ImageIndex());
+    return v;
+  };
+  EXPECT_EQ(images(), (std::vector<int>{0, 0, 1}));
+  EXPECT_EQ(m_form->LancherImage->Count(), 2);
+  EXPECT_EQ(m_form->LSImage->Count(), 2);
   // Filling again does not pile up pictures.
   m_form->Lancher1->Fill();
-  EXPECT_EQ(m_form->LancherImage->Count(), icons);
+  EXPECT_EQ(images(), (std::vector<int>{0, 0, 1}));
+  EXPECT_EQ(m_form->LancherImage->Count(), 2);
 }
 
 TEST_F(LancherWindowTest, AnUnknownStoredStyleKeepsLargeIconsAndTheMenuStylesAreNotStored) {
