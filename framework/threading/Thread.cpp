@@ -23,9 +23,14 @@ struct SyncRequest {
   bool done = false;
 };
 
+// Set once the program's static objects are being destroyed. A plain atomic
+// flag at namespace scope has a trivial destructor, so it stays readable to the
+// very end, unlike the state below.
+std::atomic<bool> g_exiting{false};
+
 // Process-wide state of the hand-over. The window lives until the program ends;
-// if the program ends while workers still run, their Synchronize calls fail
-// (the window is gone) and they end.
+// workers that still run then and ask for the UI thread are parked instead (see
+// ParkForExit).
 struct SyncState {
   CriticalSection lock;
   std::atomic<DWORD> mainThreadId{0};
@@ -37,6 +42,7 @@ struct SyncState {
   std::vector<DWORD> serving;
 
   ~SyncState() {
+    g_exiting.store(true);
     window.store(nullptr);
     // Only the owning thread can destroy a window; at exit that is normally the
     // UI thread, and otherwise the system cleans up after the process.
@@ -124,13 +130,26 @@ bool IsMainThread() noexcept {
 
 DWORD MainThreadId() noexcept { return State().mainThreadId.load(); }
 
+// A worker that asks for the UI thread while the program is ending waits here
+// until the process takes it down. It must not throw: late in the exit the
+// runtime has already dropped the unwind tables, and an exception thrown then
+// cannot be caught anywhere and aborts the process (exit code 3) after every
+// bit of real work has finished.
+[[noreturn]] static void ParkForExit() {
+  for (;;) ::Sleep(INFINITE);
+}
+
 void Synchronize(const std::function<void()>& fn) {
   if (IsMainThread()) {
     fn();
     return;
   }
+  if (g_exiting.load()) ParkForExit();
   HWND wnd = State().window.load();
-  if (!wnd) throw EOSError(ERROR_INVALID_WINDOW_HANDLE, "Synchronize");
+  if (!wnd) {
+    if (g_exiting.load()) ParkForExit();
+    throw EOSError(ERROR_INVALID_WINDOW_HANDLE, "Synchronize");
+  }
   SyncRequest req;
   req.fn = &fn;
   req.caller = ::GetCurrentThreadId();
@@ -140,6 +159,7 @@ void Synchronize(const std::function<void()>& fn) {
   ::SetLastError(0);
   ::SendMessageA(wnd, kSyncMessage, 0, reinterpret_cast<LPARAM>(&req));
   if (!req.done) {
+    if (g_exiting.load()) ParkForExit();
     DWORD err = ::GetLastError();
     throw EOSError(err ? err : ERROR_INVALID_WINDOW_HANDLE, "Synchronize");
   }
