@@ -281,6 +281,7 @@ void TForm1::BuildComponents() {
   ShellTrayIcon1->SetName("ShellTrayIcon1");
 
   BuildCommandLine();
+  BuildPreview();
 
   SetMenu(MainMenu1);
   SetActiveControl(Edit1);

@@ -16,6 +16,7 @@
 #include "shell/Shelladditns.h"
 #include "shell/Shellctrls.h"
 #include "tools/CommandLine.h"
+#include "tools/PreviewTab.h"
 
 namespace orvane {
 
@@ -96,6 +97,11 @@ class TForm1 : public fw::Form {
 
   // The command box's runs and their captured output.
   TCommandLine* CommandLine1;
+  // The preview page and its controls (Unitl01Preview.cpp).
+  TPreviewTab* PreviewTab1;
+  fw::Image* Image1;
+  fw::Splitter* Splitter4;
+  fw::Memo* PreMemo;
 
   // Events of the form.
   void FormCreate(fw::Object* sender);
@@ -135,6 +141,8 @@ class TForm1 : public fw::Form {
   void ComboBox2KeyDown(fw::Object* sender, WORD& key, fw::TShiftState shift);
   // Bookmark tabs (Unitl01Siori.cpp).
   void TabControl1Change(fw::Object* sender);
+  // Preview (Unitl01Preview.cpp).
+  void ShellListView1SelectItem(fw::Object* sender, fw::ListItem* item, bool selected);
 
   // The folder tree's current path, and a move of the tree to a path.
   std::string TreePath() const { return ShellTreeView1->GetPath(); }
@@ -157,6 +165,7 @@ class TForm1 : public fw::Form {
   void BuildMenus();
   void BuildActions();
   void BuildCommandLine();
+  void BuildPreview();
   void RestoreLayout();
   void FillLauncher();
   fw::Control* BandControlByName(const std::string& name);
