@@ -181,7 +181,9 @@ TEST_F(PreviewWindowTest, NothingChangesUnlessExactlyOneItemIsSelectedOnAVisible
   Select({"readme.txt"});
   const std::string text = m_form->PreMemo->GetText();
   ASSERT_FALSE(text.empty());
-  Select({"SHOUT.TXT", "wide.ovpx"});
+  // A second item joins the selection (a control-click): two selected, nothing previewed.
+  m_form->ShellListView1->SetItemState(RowOf("wide.ovpx"), LVIS_SELECTED, LVIS_SELECTED);
+  ASSERT_EQ(m_form->ShellListView1->SelCount(), 2);
   EXPECT_EQ(m_form->PreMemo->GetText(), text);
   EXPECT_TRUE(m_form->Image1->Empty());
 
