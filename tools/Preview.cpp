@@ -243,8 +243,11 @@ void SpiLoader::LoadPlugins(const std::string& folder) {
   if (!find) return;
   // A file that is no library (or lacks one it needs) must fail quietly,
   // not with the system's error box.
-  DWORD oldMode = 0;
-  ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
+  struct QuietErrors {
+    DWORD old = 0;
+    QuietErrors() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old); }
+    ~QuietErrors() { ::SetThreadErrorMode(old, nullptr); }
+  } quiet;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     auto plugin = std::make_unique<SpiPlugin>();
@@ -260,7 +263,6 @@ void SpiLoader::LoadPlugins(const std::string& folder) {
     // Without both required entry points the record (and with it the library) goes now.
     if (plugin->IsSupported && plugin->GetPicture) AddPlugin(std::move(plugin));
   } while (::FindNextFileA(find.get(), &found));
-  ::SetThreadErrorMode(oldMode, nullptr);
 }
 
 bool SpiLoader::ChoosePlugin(const std::string& path) {

@@ -221,6 +221,63 @@ TEST(SpiLoader, BuiltInFormatsNeedNoPluginAndNeverFallBackToOne) {
   EXPECT_GT(loader.PictureSize().cx, loader.PictureSize().cy);
 }
 
+// An icon file of one 16 x 16 image, 32 bits per pixel, all of one colour.
+std::string IconFile(COLORREF colour) {
+  const int size = 16;
+  BITMAPINFOHEADER h{};
+  h.biSize = sizeof h;
+  h.biWidth = size;
+  h.biHeight = size * 2;  // colour rows and mask rows
+  h.biPlanes = 1;
+  h.biBitCount = 32;
+  std::string image(reinterpret_cast<const char*>(&h), sizeof h);
+  for (int i = 0; i < size * size; ++i) {
+    const char px[4] = {static_cast<char>(GetBValue(colour)), static_cast<char>(GetGValue(colour)),
+                        static_cast<char>(GetRValue(colour)), static_cast<char>(0xFF)};
+    image.append(px, 4);
+  }
+  image.append(static_cast<size_t>(size * 4), '\0');  // mask rows of 4 bytes: all opaque
+  std::string file("\0\0\1\0\1\0", 6);
+  const unsigned char entry[16] = {size, size, 0, 0, 1, 0, 32, 0};
+  std::string dirEntry(reinterpret_cast<const char*>(entry), 16);
+  const DWORD bytes = static_cast<DWORD>(image.size()), offset = 6 + 16;
+  dirEntry.replace(8, 4, reinterpret_cast<const char*>(&bytes), 4);
+  dirEntry.replace(12, 4, reinterpret_cast<const char*>(&offset), 4);
+  return file + dirEntry + image;
+}
+
+// A placeable metafile: a frame of 200 x 100 units at 100 units per inch.
+std::string PlaceableMetaFile() {
+  HDC rec = ::CreateMetaFileA(nullptr);
+  ::Rectangle(rec, 0, 0, 200, 100);
+  HMETAFILE mf = ::CloseMetaFile(rec);
+  std::string bits(::GetMetaFileBitsEx(mf, 0, nullptr), '\0');
+  ::GetMetaFileBitsEx(mf, static_cast<UINT>(bits.size()), bits.data());
+  ::DeleteMetaFile(mf);
+  std::uint16_t head[11] = {0xCDD7, 0x9AC6, 0, 0, 0, 200, 100, 100, 0, 0, 0};
+  std::uint16_t sum = 0;
+  for (int i = 0; i < 10; ++i) sum ^= head[i];
+  head[10] = sum;
+  return std::string(reinterpret_cast<const char*>(head), sizeof head) + bits;
+}
+
+TEST(SpiLoader, IconsAndPlaceableMetafilesAreReadWithoutPlugins) {
+  testsupport::TempDir dir;
+  testsupport::WriteFile(dir / "red.ico", IconFile(RGB(255, 0, 0)));
+  testsupport::WriteFile(dir / "frame.WMF", PlaceableMetaFile());
+  SpiLoader loader;
+  ASSERT_TRUE(loader.ChoosePlugin(dir / "red.ico"));
+  ASSERT_TRUE(loader.LoadPicture());
+  EXPECT_EQ(loader.PictureSize().cx, 16);
+  EXPECT_EQ(loader.PictureSize().cy, 16);
+  EXPECT_EQ(previewtest::PixelOf(loader.Picture(), 8, 8), RGB(255, 0, 0));
+  ASSERT_TRUE(loader.ChoosePlugin(dir / "frame.WMF"));
+  ASSERT_TRUE(loader.LoadPicture());
+  // Two inches by one, whatever the screen's resolution.
+  EXPECT_EQ(loader.PictureSize().cx, 2 * loader.PictureSize().cy);
+  EXPECT_GT(loader.PictureSize().cy, 0);
+}
+
 TEST(SpiLoader, ExtensionsKeepAtMost31Characters) {
   testsupport::TempDir dir;
   SpiLoader loader;
