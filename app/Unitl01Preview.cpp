@@ -6,7 +6,7 @@
 namespace orvane {
 
 void TForm1::BuildPreview() {
-  PreviewTab1 = fw::Make<TPreviewTab>(this, PageControl1, TabSheet4, Settings());
+  PreviewTab1 = fw::Make<TPreviewTab>(this, PageControl1, TabSheet4, []() -> fw::IniFile& { return Settings(); });
   Image1 = PreviewTab1->Image1;
   Splitter4 = PreviewTab1->Splitter4;
   PreMemo = PreviewTab1->PreMemo;

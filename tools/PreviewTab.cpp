@@ -58,8 +58,9 @@ std::string ToBoxLineBreaks(const char* data, std::size_t size) {
   return out;
 }
 
-TPreviewTab::TPreviewTab(fw::Component* owner, fw::PageControl* panel, fw::TabSheet* page, fw::IniFile& settings)
-    : fw::Component(owner), m_panel(panel), m_page(page), m_settings(settings) {
+TPreviewTab::TPreviewTab(fw::Component* owner, fw::PageControl* panel, fw::TabSheet* page,
+                         std::function<fw::IniFile&()> settings)
+    : fw::Component(owner), m_panel(panel), m_page(page), m_settings(std::move(settings)) {
   SetName("PreviewTab1");
   fw::Component* designer = owner ? owner : this;
   page->DisableAlign();
@@ -105,7 +106,7 @@ void TPreviewTab::PreviewCaption(const std::string& caption) {
   PreMemo->Clear();
   // Folders are shown by the list itself; the picture stays.
   if (DirectoryExists(caption)) return;
-  if (TextListMatches(m_settings.ReadString("text", "ext", kDefaultTextExtensions), ext)) {
+  if (TextListMatches(m_settings().ReadString("text", "ext", kDefaultTextExtensions), ext)) {
     LoadText(caption, caption);
     return;
   }
@@ -128,7 +129,7 @@ void TPreviewTab::LoadText(const std::string& path, const std::string& caption) 
 }
 
 void TPreviewTab::PreviewPicture(const std::string& caption) {
-  const std::string folder = m_settings.ReadString("spi", "path", "");
+  const std::string folder = m_settings().ReadString("spi", "path", "");
   if (!DirectoryExists(folder)) return;
   SpiLoader loader;
   loader.LoadPlugins(folder);
@@ -137,9 +138,12 @@ void TPreviewTab::PreviewPicture(const std::string& caption) {
   if (!loader.ChoosePlugin(tree + caption) || !loader.LoadPicture()) return;
   const SIZE size = loader.PictureSize();
   if (size.cx <= 0 || size.cy <= 0) return;
-  // Keep the picture's proportions at the box's current height.
+  // Keep the picture's proportions at the box's current height. A very wide
+  // picture is held at the largest extent a window can have, so the layout's
+  // sums of positions and sizes cannot overflow.
+  constexpr long long kMaxExtent = 32767;
   long long width = static_cast<long long>(Image1->Height()) * size.cx / size.cy;
-  Image1->SetWidth(static_cast<int>(width > INT_MAX ? INT_MAX : width));
+  Image1->SetWidth(static_cast<int>(width > kMaxExtent ? kMaxExtent : width));
   Image1->SetBitmap(loader.TakePicture());
 }
 

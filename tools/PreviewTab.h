@@ -40,7 +40,9 @@ class TPreviewTab : public fw::Component {
  public:
   // Builds the page's controls on page, which is one page of panel; the
   // components belong to owner (the form), under their designer names.
-  TPreviewTab(fw::Component* owner, fw::PageControl* panel, fw::TabSheet* page, fw::IniFile& settings);
+  // settings gives the settings object at the moment of each preview (the
+  // program may point its files elsewhere meanwhile).
+  TPreviewTab(fw::Component* owner, fw::PageControl* panel, fw::TabSheet* page, std::function<fw::IniFile&()> settings);
 
   fw::Image* Image1;
   fw::Splitter* Splitter4;
@@ -65,7 +67,7 @@ class TPreviewTab : public fw::Component {
 
   fw::PageControl* m_panel;
   fw::TabSheet* m_page;
-  fw::IniFile& m_settings;
+  std::function<fw::IniFile&()> m_settings;
 };
 
 }  // namespace orvane

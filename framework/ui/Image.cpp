@@ -61,6 +61,10 @@ LRESULT Image::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       Paint(pdc.get());
       return 0;
     }
+    case WM_PRINTCLIENT:
+      // Drawn into a DC given by someone else (printing, double buffering).
+      Paint(reinterpret_cast<HDC>(wp));
+      return 0;
     default:
       return Control::WndProc(msg, wp, lp);
   }

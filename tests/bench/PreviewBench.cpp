@@ -59,7 +59,7 @@ void RunPreviewBenchmarks() {
   panel->SetAlign(fw::TAlign::alBottom);
   panel->SetHeight(110);
   fw::TabSheet* page = panel->AddPage("プレビュー");
-  auto* tab = fw::Make<orvane::TPreviewTab>(form.get(), panel, page, settings);
+  auto* tab = fw::Make<orvane::TPreviewTab>(form.get(), panel, page, [&]() -> fw::IniFile& { return settings; });
   form->Show();
   panel->SetActivePage(page);
   Pump();

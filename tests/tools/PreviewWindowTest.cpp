@@ -111,6 +111,11 @@ TEST_F(PreviewWindowTest, APictureThroughThePluginKeepsItsProportionsAtTheBoxHei
   Select({"green.bmp"});
   EXPECT_EQ(m_form->Image1->Width(), 83);
   EXPECT_EQ(previewtest::PixelOf(m_form->Image1->Bitmap(), 1, 1), RGB(0, 255, 0));
+  // A picture thousands of times wider than high stops at the widest a window can be.
+  WriteOvpx(Files() + "\\strip.ovpx", 40000, 2, RGB(1, 1, 1), RGB(2, 2, 2));
+  m_form->ShellListView1->RefreshFiles();
+  Select({"strip.ovpx"});
+  EXPECT_EQ(m_form->Image1->Width(), 32767);
 }
 
 TEST_F(PreviewWindowTest, WithoutAnExistingPluginFolderNoPictureAtAll) {
