@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "framework/base/Exception.h"
 #include "framework/base/Handle.h"
