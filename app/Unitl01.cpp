@@ -287,6 +287,7 @@ void TForm1::BuildComponents() {
   };
 
   BuildCommandLine();
+  BuildPreview();
 
   SetMenu(MainMenu1);
   SetActiveControl(Edit1);

@@ -18,6 +18,7 @@
 #include "tools/CommandLine.h"
 #include "tools/Lancher.h"
 #include "tools/LancherList.h"
+#include "tools/PreviewTab.h"
 
 namespace orvane {
 
@@ -110,6 +111,11 @@ class TForm1 : public fw::Form {
   TCommandLine* CommandLine1;
   // The launcher tab's list (Unitl01Lancher.cpp).
   std::unique_ptr<TLancherList> Lancher1;
+  // The preview page and its controls (Unitl01Preview.cpp).
+  TPreviewTab* PreviewTab1;
+  fw::Image* Image1;
+  fw::Splitter* Splitter4;
+  fw::Memo* PreMemo;
 
   // Events of the form.
   void FormCreate(fw::Object* sender);
@@ -158,6 +164,8 @@ class TForm1 : public fw::Form {
   TLancherForm* LancherForm();
   // Bookmark tabs (Unitl01Siori.cpp).
   void TabControl1Change(fw::Object* sender);
+  // Preview (Unitl01Preview.cpp).
+  void ShellListView1SelectItem(fw::Object* sender, fw::ListItem* item, bool selected);
 
   // The folder tree's current path, and a move of the tree to a path.
   std::string TreePath() const { return ShellTreeView1->GetPath(); }
@@ -180,6 +188,7 @@ class TForm1 : public fw::Form {
   void BuildMenus();
   void BuildActions();
   void BuildCommandLine();
+  void BuildPreview();
   void RestoreLayout();
   void BuildLancher();
   void BuildLancherPopup();

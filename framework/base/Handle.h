@@ -109,6 +109,11 @@ struct GlobalTraits {
   static Type invalid() noexcept { return nullptr; }
   static void close(Type h) noexcept { ::GlobalFree(h); }
 };
+struct EnhMetaFileTraits {
+  using Type = HENHMETAFILE;
+  static Type invalid() noexcept { return nullptr; }
+  static void close(Type h) noexcept { ::DeleteEnhMetaFile(h); }
+};
 template <typename T>
 struct GdiTraits {
   using Type = T;
@@ -130,6 +135,7 @@ using ImageListHandle = UniqueHandle<detail::ImageListTraits>;
 using WindowHandle = UniqueHandle<detail::WindowTraits>;
 using DCHandle = UniqueHandle<detail::DCTraits>;
 using GlobalHandle = UniqueHandle<detail::GlobalTraits>;
+using EnhMetaFileHandle = UniqueHandle<detail::EnhMetaFileTraits>;
 template <typename T>
 using GdiObject = UniqueHandle<detail::GdiTraits<T>>;
 using FontHandle = GdiObject<HFONT>;

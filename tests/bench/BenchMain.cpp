@@ -16,6 +16,7 @@ void RunStartupBenchmarks();
 void RunListBenchmarks();
 void RunCommandBenchmarks();
 void RunNavBenchmarks();
+void RunPreviewBenchmarks();
 
 namespace {
 
@@ -66,5 +67,6 @@ int main() {
   RunListBenchmarks();     // tests/bench/ListBench.cpp
   RunCommandBenchmarks();  // tests/bench/CommandBench.cpp
   RunNavBenchmarks();      // tests/bench/NavBench.cpp
+  RunPreviewBenchmarks();  // tests/bench/PreviewBench.cpp
   return 0;
 }
