@@ -16,6 +16,7 @@
 #include "shell/Shelladditns.h"
 #include "shell/Shellctrls.h"
 #include "tools/CommandLine.h"
+#include "tools/SearchTab.h"
 
 namespace orvane {
 
@@ -66,9 +67,9 @@ class TForm1 : public fw::Form {
 
   fw::ImageList* ToolImageL;
   fw::MainMenu* MainMenu1;
-  fw::PopupMenu* PopupMenu1;  // contents list
-  fw::PopupMenu* PopupMenu2;  // view drop-down
-  fw::PopupMenu* PopupMenu3;  // tab strip
+  fw::PopupMenu* PopupMenu1;    // contents list
+  fw::PopupMenu* PopupMenu2;    // view drop-down
+  fw::PopupMenu* PopupMenu3;    // tab strip
   fw::PopupMenu* ComPopupMenu;  // results pane
   // The results pane's stop item, enabled while a command runs.
   fw::MenuItem* RichStop;
@@ -96,6 +97,8 @@ class TForm1 : public fw::Form {
 
   // The command box's runs and their captured output.
   TCommandLine* CommandLine1;
+  // The file search tab's form, result list and worker.
+  TSearchTab* SearchTab1 = nullptr;
 
   // Events of the form.
   void FormCreate(fw::Object* sender);
@@ -133,6 +136,13 @@ class TForm1 : public fw::Form {
   void ParentButtonClick(fw::Object* sender);
   void JumpButtonClick(fw::Object* sender);
   void ComboBox2KeyDown(fw::Object* sender, WORD& key, fw::TShiftState shift);
+  // File search (Unitl01Search.cpp).
+  void SreferClick(fw::Object* sender);
+  void SearchBClick(fw::Object* sender);
+  void SearchEditKeyDown(fw::Object* sender, WORD& key, fw::TShiftState shift);
+  void StopSBClick(fw::Object* sender);
+  void ListView1DblClick(fw::Object* sender);
+  void N22Click(fw::Object* sender);
   // Bookmark tabs (Unitl01Siori.cpp).
   void TabControl1Change(fw::Object* sender);
 
@@ -157,14 +167,13 @@ class TForm1 : public fw::Form {
   void BuildMenus();
   void BuildActions();
   void BuildCommandLine();
+  void BuildSearch();
   void RestoreLayout();
   void FillLauncher();
   fw::Control* BandControlByName(const std::string& name);
   // Fills the jump list with the keys of the "jump" section.
   void LoadJumpList();
   HICON m_trayIcon = nullptr;  // shared application icon, not owned
-  // The file search's worker, when a search has run.
-  std::unique_ptr<fw::Object> m_searchThread;
   std::string m_homeFolder;
   unsigned char m_firstShow = 1;
   int m_sortOrder = 0;

@@ -16,6 +16,7 @@ void RunStartupBenchmarks();
 void RunListBenchmarks();
 void RunCommandBenchmarks();
 void RunNavBenchmarks();
+void RunSearchBenchmarks();
 
 namespace {
 
@@ -66,5 +67,6 @@ int main() {
   RunListBenchmarks();     // tests/bench/ListBench.cpp
   RunCommandBenchmarks();  // tests/bench/CommandBench.cpp
   RunNavBenchmarks();      // tests/bench/NavBench.cpp
+  RunSearchBenchmarks();   // tests/bench/SearchBench.cpp
   return 0;
 }
