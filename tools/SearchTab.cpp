@@ -294,7 +294,11 @@ void TSearchTab::TakeRows() {
   TSearchFeed::Batch batch = m_feed->Take();
   if (!batch.rows.empty()) {
     const std::string folder = *batch.rows.back().folder;
-    m_rows.insert(m_rows.end(), std::make_move_iterator(batch.rows.begin()), std::make_move_iterator(batch.rows.end()));
+    if (m_rows.empty())
+      m_rows.swap(batch.rows);
+    else
+      m_rows.insert(m_rows.end(), std::make_move_iterator(batch.rows.begin()),
+                    std::make_move_iterator(batch.rows.end()));
     m_images.resize(m_rows.size(), kNoImageYet);
     // One count change for the whole batch; rows already shown stay as drawn.
     ListView1->SetItemCount(RowCount(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);

@@ -10,20 +10,23 @@ namespace {
 
 bool IsDots(const char* name) { return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')); }
 
-// Ends the feed however Execute leaves, so the window always learns that
-// the search is over.
-struct FinishGuard {
-  TSearchFeed& feed;
-  ~FinishGuard() { feed.Finish(); }
-};
+// A batch goes over at least this often while rows are found, and when this
+// many have gathered; more often only when the window waits for work.
+constexpr DWORD kHandIntervalMs = 30;
+constexpr std::size_t kHandRows = 4096;
 
 }  // namespace
 
 // ------------------------------------------------------------------ feed
 
-void TSearchFeed::Add(TSearchRow row) {
+void TSearchFeed::Add(std::vector<TSearchRow>& rows) {
   std::lock_guard<fw::CriticalSection> guard(m_lock);
-  m_rows.push_back(std::move(row));
+  if (m_rows.empty()) {
+    m_rows.swap(rows);
+  } else {
+    m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    rows.clear();
+  }
   NotifyLocked();
 }
 
@@ -36,8 +39,8 @@ void TSearchFeed::Finish() {
 void TSearchFeed::NotifyLocked() {
   // One message per batch: the window takes everything that arrived until it
   // answers. A post that fails is tried again with the next row.
-  if (m_posted || !m_target) return;
-  m_posted = ::PostMessageA(m_target, m_message, 0, 0) != FALSE;
+  if (m_posted.load() || !m_target) return;
+  m_posted.store(::PostMessageA(m_target, m_message, 0, 0) != FALSE);
 }
 
 TSearchFeed::Batch TSearchFeed::Take() {
@@ -45,7 +48,7 @@ TSearchFeed::Batch TSearchFeed::Take() {
   std::lock_guard<fw::CriticalSection> guard(m_lock);
   batch.rows.swap(m_rows);
   batch.finished = m_finished;
-  m_posted = false;
+  m_posted.store(false);
   return batch;
 }
 
@@ -72,7 +75,19 @@ OSearchS::~OSearchS() {
 }
 
 void OSearchS::Execute() {
-  FinishGuard finish{*m_feed};
+  // However Execute leaves, what was found goes over and the window learns
+  // that the search is over.
+  struct Finish {
+    OSearchS& self;
+    ~Finish() {
+      try {
+        self.Hand(true);
+      } catch (...) {
+        // Out of memory while handing over: the rows found are lost, the end is not.
+      }
+      self.m_feed->Finish();
+    }
+  } finish{*this};
   m_matchesAll = SearchMaskMatchesAll(Mask);
 
   // The start folder's own entries first, then level by level: the folders
@@ -109,9 +124,21 @@ bool OSearchS::MatchCurrent(Pending& p) {
     // When every name matches, this listing is also the folder listing the
     // descent would make later: keep its subfolders instead of asking again.
     if (m_matchesAll && SearchDescendsInto(data)) p.subfolders.push_back(row.name);
-    m_feed->Add(std::move(row));
+    m_found.push_back(std::move(row));
+    Hand(false);
   } while (::FindNextFileA(find.get(), &data));
   return !Terminated();
+}
+
+void OSearchS::Hand(bool force) {
+  if (m_found.empty()) return;
+  const DWORD now = ::GetTickCount();
+  // The first row goes at once, so the list starts filling without delay.
+  if (!force && m_handedAny && m_found.size() < kHandRows && (m_feed->Waiting() || now - m_lastHand < kHandIntervalMs))
+    return;
+  m_feed->Add(m_found);
+  m_lastHand = now;
+  m_handedAny = true;
 }
 
 bool OSearchS::Descend(Pending& p, std::vector<Pending>& next) {

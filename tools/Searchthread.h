@@ -8,6 +8,7 @@
 // on its way at any time.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -38,10 +39,13 @@ class TSearchFeed {
   TSearchFeed(const TSearchFeed&) = delete;
   TSearchFeed& operator=(const TSearchFeed&) = delete;
 
-  // Worker side.
-  void Add(TSearchRow row);
+  // Worker side: appends rows (taking them from rows) and tells the window
+  // unless a message is already on its way.
+  void Add(std::vector<TSearchRow>& rows);
   // The worker has ended (stopped or done); nothing follows.
   void Finish();
+  // A message is on its way and the window has not taken the rows yet.
+  bool Waiting() const noexcept { return m_posted.load(std::memory_order_relaxed); }
 
   // User-interface side: everything gathered since the last call; finished
   // tells that the worker has ended and nothing more will come.
@@ -59,7 +63,7 @@ class TSearchFeed {
   fw::CriticalSection m_lock;
   HWND m_target;
   UINT m_message;
-  bool m_posted = false;  // a message is on its way and not yet answered by Take
+  std::atomic<bool> m_posted{false};
   std::vector<TSearchRow> m_rows;
   bool m_finished = false;
 };
@@ -94,9 +98,15 @@ class OSearchS : public fw::Thread {
   bool MatchCurrent(Pending& p);
   // Appends the qualifying subfolders of p to next, matching each at once.
   bool Descend(Pending& p, std::vector<Pending>& next);
+  // Hands the rows found so far to the feed: at once while the window is
+  // idle, else together once a while has passed or many have gathered.
+  void Hand(bool force);
 
   std::shared_ptr<TSearchFeed> m_feed;
   bool m_matchesAll = false;
+  std::vector<TSearchRow> m_found;  // not yet handed over
+  DWORD m_lastHand = 0;
+  bool m_handedAny = false;
 };
 
 // Rules of the search that need no window.
