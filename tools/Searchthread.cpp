@@ -107,6 +107,9 @@ void OSearchS::Execute() {
 }
 
 bool OSearchS::MatchCurrent(Pending& p) {
+  // Rows held back for the interval go over now if it has passed, even when
+  // no further match follows for a long walk.
+  Hand(false);
   p.listed = m_matchesAll;
   const auto folder = std::make_shared<const std::string>(CurrentFolder + "\\");
   WIN32_FIND_DATAA data;
