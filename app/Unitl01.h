@@ -67,9 +67,9 @@ class TForm1 : public fw::Form {
 
   fw::ImageList* ToolImageL;
   fw::MainMenu* MainMenu1;
-  fw::PopupMenu* PopupMenu1;    // contents list
-  fw::PopupMenu* PopupMenu2;    // view drop-down
-  fw::PopupMenu* PopupMenu3;    // tab strip
+  fw::PopupMenu* PopupMenu1;  // contents list
+  fw::PopupMenu* PopupMenu2;  // view drop-down
+  fw::PopupMenu* PopupMenu3;  // tab strip
   fw::PopupMenu* ComPopupMenu;  // results pane
   // The results pane's stop item, enabled while a command runs.
   fw::MenuItem* RichStop;
