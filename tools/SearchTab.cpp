@@ -131,7 +131,7 @@ TSearchTab::TSearchTab(fw::Component* owner, fw::Control* parent, fw::StatusBar*
 TSearchTab::~TSearchTab() {
   ReleaseSearch();
   // The list outlives this object's fields by a moment (components go last).
-  static_cast<TSearchListView*>(ListView1)->Forget();
+  if (ListView1) static_cast<TSearchListView*>(ListView1)->Forget();
   if (m_feedWindow) ::SetWindowLongPtrA(m_feedWindow.get(), GWLP_USERDATA, 0);
 }
 

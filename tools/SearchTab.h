@@ -40,20 +40,20 @@ class TSearchTab : public fw::Component {
   void Notification(fw::Component* component, fw::Operation operation) override;
 
   // Designer components.
-  fw::Panel* SearchPanel;  // the framed search form
-  fw::Label* Label4;
-  fw::Button* Srefer;
-  fw::Edit* DirSEdit;
-  fw::Label* Label5;
-  fw::Edit* SearchEdit;
-  fw::Button* SearchB;
-  fw::Button* StopSB;
-  fw::Splitter* Splitter2;
-  fw::ListView* ListView1;
-  fw::ImageList* IconImageList;
-  fw::PopupMenu* SearchPopupMenu;
-  fw::MenuItem* N21;  // open (default)
-  fw::MenuItem* N22;  // open folder
+  fw::Panel* SearchPanel = nullptr;  // the framed search form
+  fw::Label* Label4 = nullptr;
+  fw::Button* Srefer = nullptr;
+  fw::Edit* DirSEdit = nullptr;
+  fw::Label* Label5 = nullptr;
+  fw::Edit* SearchEdit = nullptr;
+  fw::Button* SearchB = nullptr;
+  fw::Button* StopSB = nullptr;
+  fw::Splitter* Splitter2 = nullptr;
+  fw::ListView* ListView1 = nullptr;
+  fw::ImageList* IconImageList = nullptr;
+  fw::PopupMenu* SearchPopupMenu = nullptr;
+  fw::MenuItem* N21 = nullptr;  // open (default)
+  fw::MenuItem* N22 = nullptr;  // open folder
 
   // "検索": a new search of DirSEdit's folder with SearchEdit's pattern. A
   // search still running is stopped first, then the list is cleared.
