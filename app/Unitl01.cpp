@@ -288,6 +288,7 @@ void TForm1::BuildComponents() {
 
   BuildCommandLine();
   BuildPreview();
+  BuildSearch();
 
   SetMenu(MainMenu1);
   SetActiveControl(Edit1);
@@ -703,7 +704,7 @@ void TForm1::FormDestroy(fw::Object*) {
   for (int i = 0; i < 3; ++i) ini.WriteBool("cool", Key("itemb", i), CoolBar1->Bands(i)->Break());
 
   // 8. The file search thread.
-  m_searchThread.reset();
+  if (SearchTab1) SearchTab1->ReleaseSearch();
 }
 
 // ------------------------------------------------------------------ commands

@@ -19,6 +19,7 @@
 #include "tools/Lancher.h"
 #include "tools/LancherList.h"
 #include "tools/PreviewTab.h"
+#include "tools/SearchTab.h"
 
 namespace orvane {
 
@@ -116,6 +117,8 @@ class TForm1 : public fw::Form {
   fw::Image* Image1;
   fw::Splitter* Splitter4;
   fw::Memo* PreMemo;
+  // The file search tab's form, result list and worker.
+  TSearchTab* SearchTab1 = nullptr;
 
   // Events of the form.
   void FormCreate(fw::Object* sender);
@@ -162,6 +165,13 @@ class TForm1 : public fw::Form {
   // The launcher settings dialog: the one created at start-up, or one of this
   // window's own when it runs without it (tests).
   TLancherForm* LancherForm();
+  // File search (Unitl01Search.cpp).
+  void SreferClick(fw::Object* sender);
+  void SearchBClick(fw::Object* sender);
+  void SearchEditKeyDown(fw::Object* sender, WORD& key, fw::TShiftState shift);
+  void StopSBClick(fw::Object* sender);
+  void ListView1DblClick(fw::Object* sender);
+  void N22Click(fw::Object* sender);
   // Bookmark tabs (Unitl01Siori.cpp).
   void TabControl1Change(fw::Object* sender);
   // Preview (Unitl01Preview.cpp).
@@ -189,6 +199,7 @@ class TForm1 : public fw::Form {
   void BuildActions();
   void BuildCommandLine();
   void BuildPreview();
+  void BuildSearch();
   void RestoreLayout();
   void BuildLancher();
   void BuildLancherPopup();
@@ -198,8 +209,6 @@ class TForm1 : public fw::Form {
   // Fills the jump list with the keys of the "jump" section.
   void LoadJumpList();
   HICON m_trayIcon = nullptr;  // shared application icon, not owned
-  // The file search's worker, when a search has run.
-  std::unique_ptr<fw::Object> m_searchThread;
   std::string m_homeFolder;
   unsigned char m_firstShow = 1;
   int m_sortOrder = 0;

@@ -51,6 +51,9 @@ void TForm1::ShellTreeView1Change(fw::Object*, fw::TreeNode* node) {
   if (caption.empty() && node) caption = node->Text();
   fw::Application().SetTitle(caption);
   SetText(caption);
+
+  // 6. The search location follows the folder being browsed.
+  if (SearchTab1) SearchTab1->FollowFolder(path);
 }
 
 void TForm1::UndoClick(fw::Object*) { ShellTreeView1->Undo(ShellTreeView1->UndoCount() - 1); }

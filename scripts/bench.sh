@@ -30,6 +30,17 @@ for n in 10000 100000; do
     touch "$data/files$n.complete"
   fi
 done
+# The search's tree: 20 folders of 10 folders of 249 files (50,020 entries).
+if [ ! -f "$data/tree50000.complete" ]; then
+  rm -rf "$data/tree50000"
+  for i in $(seq -f '%02g' 0 19); do
+    for j in $(seq -f '%02g' 0 9); do
+      mkdir -p "$data/tree50000/t$i/s$j"
+      (cd "$data/tree50000/t$i/s$j" && seq -f 'f%03g.txt' 0 248 | xargs touch)
+    done
+  done
+  touch "$data/tree50000.complete"
+fi
 ORVANE_BENCH_DATA="$(winepath -w "$ORVANE_BUILD_DIR/bench-data" 2>/dev/null)"
 export ORVANE_BENCH_DATA
 WINEDEBUG=-all wine "$ORVANE_BUILD_DIR/bin/bench_orvane.exe" "$@"

@@ -17,6 +17,7 @@ void RunListBenchmarks();
 void RunCommandBenchmarks();
 void RunNavBenchmarks();
 void RunPreviewBenchmarks();
+void RunSearchBenchmarks();
 
 namespace {
 
@@ -68,5 +69,6 @@ int main() {
   RunCommandBenchmarks();  // tests/bench/CommandBench.cpp
   RunNavBenchmarks();      // tests/bench/NavBench.cpp
   RunPreviewBenchmarks();  // tests/bench/PreviewBench.cpp
+  RunSearchBenchmarks();   // tests/bench/SearchBench.cpp
   return 0;
 }
