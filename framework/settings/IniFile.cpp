@@ -44,20 +44,6 @@ std::string_view Trim(std::string_view s) noexcept {
   return s;
 }
 
-// Offset of the first whole character ch (never a trail byte), or npos. "]"
-// (0x5D) can be the second byte of a Shift-JIS character.
-std::size_t FindFirstChar(std::string_view s, char ch) noexcept {
-  for (std::size_t i = 0; i < s.size();) {
-    if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
-      i += 2;
-      continue;
-    }
-    if (s[i] == ch) return i;
-    ++i;
-  }
-  return std::string_view::npos;
-}
-
 // s without a last byte that is a lead byte with no trail byte after it.
 std::string_view CutLoneLeadByte(std::string_view s) noexcept {
   std::size_t i = 0;
