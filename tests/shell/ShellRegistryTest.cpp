@@ -46,15 +46,6 @@ std::string ThisProgram() {
   return buffer;
 }
 
-TEST(ShellRegistry, KeyNames) {
-  EXPECT_EQ(TShellRegistry::ExtensionKey("TXT"), ".txt");
-  EXPECT_EQ(TShellRegistry::ExtensionKey(".Txt"), ".txt");
-  EXPECT_EQ(TShellRegistry::ExtensionKey("tar.gz"), "tar.gz");  // holds a "." already
-  EXPECT_EQ(TShellRegistry::AutoTypeName("ABC"), "abc_auto_file");
-  EXPECT_EQ(TShellRegistry::AutoTypeName(".abc"), "abc_auto_file");
-  EXPECT_EQ(TShellRegistry::OpenCommand("C:\\a b\\x.exe"), "\"C:\\a b\\x.exe\" \"%1\"");
-}
-
 TEST(ShellRegistry, AssociationRoundTrip) {
   ClassesKeysGuard guard(
       {".orvtsta", "orvtsta_auto_file", ".orvtstb", "orvtstb_auto_file", ".orvtstc", "orvtstc.type", ".orvtstd"});
