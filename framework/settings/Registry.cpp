@@ -52,6 +52,42 @@ bool Registry::OpenKeyReadOnly(HKEY root, const std::string& subKey) {
   return true;
 }
 
+bool Registry::OpenKey(HKEY root, const std::string& subKey, bool canCreate) {
+  m_key.reset();
+  HKEY opened = nullptr;
+  const REGSAM access = KEY_READ | KEY_WRITE;
+  LSTATUS r = canCreate ? ::RegCreateKeyExA(root, subKey.empty() ? nullptr : subKey.c_str(), 0, nullptr,
+                                            REG_OPTION_NON_VOLATILE, access, nullptr, &opened, nullptr)
+                        : ::RegOpenKeyExA(root, subKey.empty() ? nullptr : subKey.c_str(), 0, access, &opened);
+  if (r != ERROR_SUCCESS) return false;
+  m_key.reset(opened);
+  return true;
+}
+
+bool Registry::WriteString(const std::string& name, const std::string& value) {
+  if (!m_key) return false;
+  // The stored size counts the terminating zero, as readers expect.
+  return ::RegSetValueExA(m_key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool Registry::KeyExists(HKEY root, const std::string& subKey) {
+  RegKey key;
+  return ::RegOpenKeyExA(root, subKey.empty() ? nullptr : subKey.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+bool Registry::DeleteKey(HKEY root, const std::string& subKey) {
+  if (subKey.empty()) return false;
+  // A key with subkeys cannot be deleted in one call on every system: empty
+  // it first, deepest keys first.
+  {
+    Registry key;
+    if (!key.OpenKey(root, subKey, false)) return false;
+    for (const std::string& child : key.GetKeyNames()) DeleteKey(key.Key(), child);
+  }
+  return ::RegDeleteKeyA(root, subKey.c_str()) == ERROR_SUCCESS;
+}
+
 bool Registry::ValueExists(const std::string& name) const {
   return m_key && ::RegQueryValueExA(m_key.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }

@@ -120,4 +120,28 @@ TEST(Registry, MissingKeyReadsAsEmpty) {
   EXPECT_NE(::RegSetValueExA(reg.Key(), "w", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v), ERROR_SUCCESS);
 }
 
+TEST(Registry, CreatesWritesAndDeletesKeyTrees) {
+  TestKey test;
+  const std::string base = test.Path() + "\\作成表";
+  fw::Registry reg;
+  EXPECT_FALSE(reg.OpenKey(HKEY_CURRENT_USER, base + "\\a\\b", false));
+  ASSERT_TRUE(reg.OpenKey(HKEY_CURRENT_USER, base + "\\a\\b", true));  // every key on the way
+  EXPECT_TRUE(reg.WriteString("", "既定値ソ"));
+  EXPECT_TRUE(reg.WriteString("name", ""));
+  reg.CloseKey();
+  EXPECT_FALSE(reg.WriteString("x", "y"));  // nothing open
+
+  fw::Registry read(HKEY_CURRENT_USER, base + "\\a\\b");
+  EXPECT_EQ(read.ReadString(""), "既定値ソ");
+  EXPECT_TRUE(read.ValueExists("name"));
+  read.CloseKey();
+
+  EXPECT_TRUE(fw::Registry::KeyExists(HKEY_CURRENT_USER, base + "\\a"));
+  EXPECT_TRUE(fw::Registry::DeleteKey(HKEY_CURRENT_USER, base));  // with its subkeys
+  EXPECT_FALSE(fw::Registry::KeyExists(HKEY_CURRENT_USER, base));
+  EXPECT_FALSE(fw::Registry::DeleteKey(HKEY_CURRENT_USER, base));
+  EXPECT_FALSE(fw::Registry::DeleteKey(HKEY_CURRENT_USER, ""));  // never the root itself
+  EXPECT_TRUE(fw::Registry::KeyExists(HKEY_CURRENT_USER, test.Path()));
+}
+
 }  // namespace
