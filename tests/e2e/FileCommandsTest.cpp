@@ -123,7 +123,9 @@ TEST(EndToEnd, CreatesRenamesAndPermanentlyDeletesFromTheContentsList) {
   ASSERT_TRUE(WaitFor([&] { return e2e::ListCellText(list, 0, 0) == "改名zz.txt"; }, 5000));
 
   // 4. Shift+Del on the selected file, confirmed: gone, not in the recycle bin.
-  e2e::PostText(list, "zz");
+  RECT row{};
+  ASSERT_TRUE(e2e::ListItemRect(list, 0, row));
+  e2e::PostClick(list, POINT{row.left + 20, (row.top + row.bottom) / 2});
   ASSERT_TRUE(WaitFor([&] { return e2e::ListSelectedRows(list) == std::vector<int>{0}; }, 5000));
   PressShiftDelete(main);
   HWND confirm = orvane.WaitForWindow("#32770", "", 15000);
