@@ -289,6 +289,7 @@ void TForm1::BuildComponents() {
   BuildCommandLine();
   BuildPreview();
   BuildSearch();
+  BuildFileCommands();
 
   SetMenu(MainMenu1);
   SetActiveControl(Edit1);
@@ -712,17 +713,12 @@ void TForm1::FormDestroy(fw::Object*) {
 void TForm1::Exit1Click(fw::Object*) { fw::Application().Terminate(); }
 
 // Commands whose behaviour comes with the tray, the options and launcher
-// dialogs, help and the file commands. They are bound now so menus and
+// dialogs and help. They are bound now so menus and
 // shortcuts are complete.
 void TForm1::IconizeClick(fw::Object*) {}
 void TForm1::OptionClick(fw::Object*) {}
-void TForm1::N1Click(fw::Object*) {}
 void TForm1::Help2Click(fw::Object*) {}
 void TForm1::N2Click(fw::Object*) {}
-void TForm1::Delete1Execute(fw::Object*) {}
-void TForm1::editselExecute(fw::Object*) {}
-void TForm1::Folder1Click(fw::Object*) {}
-void TForm1::File2Click(fw::Object*) {}
 void TForm1::ShellTrayIcon1MouseDown(fw::Object*) {}
 
 }  // namespace orvane

@@ -1,10 +1,13 @@
 #pragma once
 // The main window: folder tree, bookmark tabs around the contents list, tool
 // tabs, the command box, and the start-up and shutdown of the program's state.
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/FileCommands.h"
 #include "framework/ui/Actions.h"
 #include "framework/ui/ComCtrls.h"
 #include "framework/ui/Form.h"
@@ -22,6 +25,8 @@
 #include "tools/SearchTab.h"
 
 namespace orvane {
+
+class TForm3;
 
 // The list view styles of the contents list, in the order of the "Stype" codes.
 enum class TViewStyle { vsIcon, vsSmallIcon, vsReport, vsList };
@@ -176,6 +181,15 @@ class TForm1 : public fw::Form {
   void TabControl1Change(fw::Object* sender);
   // Preview (Unitl01Preview.cpp).
   void ShellListView1SelectItem(fw::Object* sender, fw::ListItem* item, bool selected);
+  // File commands and the status bar's counts (Unitl01File.cpp).
+  void ShellListView1Edited(fw::Object* sender, fw::ListItem* item, std::string& text);
+  void ShellListView1Change(fw::Object* sender);
+  // The name-input dialog: the one created at start-up, or one of this
+  // window's own when it runs without it (tests).
+  TForm3* NameForm();
+  // The free and total bytes of the shown folder's volume. A seam: empty,
+  // the contents list asks the volume; tests give figures no real volume has.
+  std::function<void(std::uint64_t& freeBytes, std::uint64_t& totalBytes)> DiskSpaceQuery;
 
   // The folder tree's current path, and a move of the tree to a path.
   std::string TreePath() const { return ShellTreeView1->GetPath(); }
@@ -208,6 +222,10 @@ class TForm1 : public fw::Form {
   fw::Control* BandControlByName(const std::string& name);
   // Fills the jump list with the keys of the "jump" section.
   void LoadJumpList();
+  // Binds the contents list's rename and change events (Unitl01File.cpp).
+  void BuildFileCommands();
+  // The refresh after an in-place rename runs once the list has renamed.
+  std::unique_ptr<TDeferredCall> m_refreshAfterRename;
   HICON m_trayIcon = nullptr;  // shared application icon, not owned
   std::string m_homeFolder;
   unsigned char m_firstShow = 1;
