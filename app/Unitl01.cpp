@@ -664,9 +664,14 @@ void TForm1::FormDestroy(fw::Object*) {
   // 1.
   ini.WriteBool("Tabs", "multi", TabControl1->MultiLine());
 
-  // 2. Column widths, whatever "kioku" says.
+  // 2. Column widths, whatever "kioku" says. A folder outside the file system
+  // shows a single name column; the widths kept for the file columns are the
+  // ones to save then, and a column never shown keeps its stored width.
   static const char* const kColumnKeys[] = {"name", "size", "type", "update", "zoku"};
-  for (int i = 0; i < 5; ++i) ini.WriteInteger("column", kColumnKeys[i], ShellListView1->ColumnWidth(i));
+  for (int i = 0; i < 5; ++i) {
+    int width = ShellListView1->FileList()->FileColumnWidth(i);
+    if (width >= 0) ini.WriteInteger("column", kColumnKeys[i], width);
+  }
 
   // 3. Window bounds only in the normal state.
   switch (WindowState()) {

@@ -235,6 +235,13 @@ void TShellFileList::SaveColumns() {
   }
 }
 
+int TShellFileList::FileColumnWidth(int i) const {
+  const TShellListView* lv = m_listView;
+  if (i < 0) return -1;
+  if (lv->ColumnCount() > 1) return i < lv->ColumnCount() ? lv->ColumnWidth(i) : -1;
+  return i < static_cast<int>(m_columnWidths.size()) ? m_columnWidths[static_cast<std::size_t>(i)] : -1;
+}
+
 void TShellFileList::RestoreColumns() {
   TShellListView* lv = m_listView;
   if (m_columnWidths.empty()) {

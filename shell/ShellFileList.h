@@ -226,6 +226,10 @@ class TShellFileList {
   // Test and benchmark seams.
   void SetFolderWrapper(TShellFolderWrapper wrapper) { m_folderWrapper = std::move(wrapper); }
   TShellFileListCounters& Counters() noexcept { return m_counters; }
+  // The width of column i of the file-system layout: the live one while the
+  // list shows it, else the one kept for it while a folder outside the file
+  // system (a single name column) is shown; -1 when there is none.
+  int FileColumnWidth(int i) const;
 
  private:
   friend class TShellListView;

@@ -315,6 +315,8 @@ TEST_F(FileCommandsTest, StatusBarCountsAndDriveSpace) {
   EXPECT_EQ(bar->Panels(1)->Text(), drive + " 空き容量 0 MB 全5242879 MB");
   w->DiskSpaceQuery = nullptr;
 
+  w->ShellListView1->SetColumnWidth(1, 77);
+  w->ShellListView1->SetColumnWidth(4, 39);
   // The computer folder is not in the file system: no drive, 0 MB.
   UniqueIDList drives;
   ASSERT_TRUE(GetSpecialFolderID(sfidDrives, drives));
@@ -324,10 +326,19 @@ TEST_F(FileCommandsTest, StatusBarCountsAndDriveSpace) {
   EXPECT_EQ(bar->Panels(0)->Text(), std::to_string(w->ShellListView1->FileList()->Count()) + "個のオブジェクト");
   EXPECT_GT(w->ShellListView1->FileList()->Count(), 0);
   EXPECT_EQ(bar->Panels(1)->Text(), " 空き容量 0 MB 全0 MB");
-  // Back in a file-system folder before the window goes: destroying the
-  // main window while it shows the computer folder does not return under
-  // Wine (not a matter of the status bar: it hangs without these handlers).
-  w->TreeSetPath(Work());
+  // Closing while the computer folder (one name column) is shown saves the
+  // widths of the file columns, not an error box for the missing columns.
+  std::vector<std::string> boxes;
+  fw::TApplication::SetMessageBoxHook([&](HWND, const std::string& text, const std::string&, UINT) {
+    boxes.push_back(text);
+    return IDOK;
+  });
+  EXPECT_EQ(w->ShellListView1->ColumnCount(), 1);
+  w->FormDestroy(nullptr);
+  fw::TApplication::SetMessageBoxHook(nullptr);
+  EXPECT_TRUE(boxes.empty()) << testing::PrintToString(boxes);
+  EXPECT_EQ(orvane::Settings().ReadInteger("column", "size", -1), 77);
+  EXPECT_EQ(orvane::Settings().ReadInteger("column", "zoku", -1), 39);
 }
 
 TEST(FileCommandHelpers, DrivePartAndPurgeGroups) {
