@@ -13,16 +13,7 @@
 
 namespace {
 
-// The list view of the main window whose first rows include name.
-HWND ContentsList(HWND main, const std::string& name) {
-  for (const auto& w : e2e::ChildWindows(main)) {
-    if (w.className != "SysListView32") continue;
-    int rows = e2e::ListRowCount(w.hwnd);
-    for (int i = 0; i < rows && i < 50; ++i)
-      if (e2e::ListCellText(w.hwnd, i, 0) == name) return w.hwnd;
-  }
-  return nullptr;
-}
+HWND ContentsList(HWND main, const std::string& name) { return e2e::ListWithRow(main, name); }
 
 std::vector<std::string> Column(HWND list, int column) {
   std::vector<std::string> texts;
@@ -31,14 +22,7 @@ std::vector<std::string> Column(HWND list, int column) {
   return texts;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    if (done()) return true;
-    ::Sleep(50);
-  }
-  return done();
-}
+using e2e::WaitFor;
 
 HWND HeaderOf(HWND list) { return reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0)); }
 

@@ -17,24 +17,9 @@ namespace {
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    if (done()) return true;
-    ::Sleep(50);
-  }
-  return done();
-}
+using e2e::WaitFor;
 
-HWND ContentsList(HWND main, const std::string& name) {
-  for (const auto& w : e2e::ChildWindows(main)) {
-    if (w.className != "SysListView32") continue;
-    int rows = e2e::ListRowCount(w.hwnd);
-    for (int i = 0; i < rows && i < 50; ++i)
-      if (e2e::ListCellText(w.hwnd, i, 0) == name) return w.hwnd;
-  }
-  return nullptr;
-}
+HWND ContentsList(HWND main, const std::string& name) { return e2e::ListWithRow(main, name); }
 
 // The list's pop-up menu from the keyboard (the context-menu key), then
 // "新規作成" and the entry at position item of its submenu. Menus belong to

@@ -32,11 +32,7 @@ HWND ListWithFirstRow(HWND main, const std::string& name) {
   return nullptr;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-  for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < ms; ::Sleep(100))
-    if (done()) return true;
-  return done();
-}
+using e2e::WaitFor;
 
 TEST(EndToEnd, DoubleClickOnALauncherEntryStartsItsProgramWithItsArguments) {
   testsupport::TempDir dir;

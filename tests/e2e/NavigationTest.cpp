@@ -13,14 +13,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 15000) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    if (done()) return true;
-    ::Sleep(50);
-  }
-  return done();
-}
+using e2e::WaitFor;
 
 POINT Center(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 

@@ -12,14 +12,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    if (done()) return true;
-    ::Sleep(50);
-  }
-  return done();
-}
+using e2e::WaitFor;
 
 HWND ListShowing(HWND main, const std::string& name) {
   for (const auto& w : e2e::ChildWindows(main)) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/base/Handle.h"
+#include "tests/e2e/Driver.h"
 
 namespace e2e {
 namespace {
@@ -231,6 +232,25 @@ void PostDoubleClick(HWND wnd, POINT screen) {
   ::PostMessageA(wnd, WM_LBUTTONUP, 0, at);
   ::PostMessageA(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
   ::PostMessageA(wnd, WM_LBUTTONUP, 0, at);
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+  const ULONGLONG end = ::GetTickCount64() + ms;
+  while (::GetTickCount64() < end) {
+    if (done()) return true;
+    ::Sleep(50);
+  }
+  return done();
+}
+
+HWND ListWithRow(HWND main, const std::string& name) {
+  for (const auto& w : ChildWindows(main)) {
+    if (w.className != "SysListView32") continue;
+    int rows = ListRowCount(w.hwnd);
+    for (int i = 0; i < rows && i < 50; ++i)
+      if (ListCellText(w.hwnd, i, 0) == name) return w.hwnd;
+  }
+  return nullptr;
 }
 
 }  // namespace e2e

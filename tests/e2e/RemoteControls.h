@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,5 +46,12 @@ void PostClick(HWND wnd, POINT screen);
 // A left double click at a screen point: press, release, the second press
 // as the system reports it (a double-click message), release.
 void PostDoubleClick(HWND wnd, POINT screen);
+
+// Polls done every 50 ms until it holds or ms have passed; the last answer.
+bool WaitFor(const std::function<bool()>& done, DWORD ms = 15000);
+
+// The list view among main's descendants whose first 50 rows include a row
+// captioned name, or null: tells the contents list from the tool tabs' lists.
+HWND ListWithRow(HWND main, const std::string& name);
 
 }  // namespace e2e

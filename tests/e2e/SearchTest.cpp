@@ -15,14 +15,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms = 30000) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    if (done()) return true;
-    ::Sleep(50);
-  }
-  return done();
-}
+bool WaitFor(const std::function<bool()>& done, DWORD ms = 30000) { return e2e::WaitFor(done, ms); }
 
 POINT Center(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
