@@ -3,15 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "framework/base/Handle.h"
 #include "framework/base/Mbcs.h"
+#include "tests/common/DialogAnswerer.h"
 #include "tests/common/TempDir.h"
 
 namespace {
@@ -29,91 +27,8 @@ std::string ExeFolder() {
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-// Wine's recycle bin: $XDG_DATA_HOME/Trash/files, seen through drive Z:.
-// Empty when the variable is not set (then nothing is checked).
-std::string TrashFolder() {
-  char buf[MAX_PATH];
-  DWORD n = ::GetEnvironmentVariableA("XDG_DATA_HOME", buf, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH || buf[0] != '/') return {};
-  std::string path = "Z:" + std::string(buf, n);
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path + "\\Trash\\files";
-}
-
-// Answers the shell's modal dialogs of this process by pressing one button.
-// It gives up after a bounded time, so a test never waits for a person.
-class DialogAnswerer {
- public:
-  DialogAnswerer(int button, DWORD limitMs) : m_button(button) {
-    m_thread = std::thread([this, limitMs] { Run(limitMs); });
-  }
-  ~DialogAnswerer() {
-    m_stop = true;
-    m_thread.join();
-  }
-  DialogAnswerer(const DialogAnswerer&) = delete;
-  DialogAnswerer& operator=(const DialogAnswerer&) = delete;
-
-  int Answered() const { return m_answered; }
-  std::string Captions() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_captions;
-  }
-
- private:
-  struct Found {
-    std::vector<HWND> dialogs;
-  };
-
-  static BOOL CALLBACK Collect(HWND wnd, LPARAM param) {
-    char cls[32] = {};
-    ::GetClassNameA(wnd, cls, sizeof cls);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid == ::GetCurrentProcessId() && std::string(cls) == "#32770" && ::IsWindowVisible(wnd))
-      reinterpret_cast<Found*>(param)->dialogs.push_back(wnd);
-    return TRUE;
-  }
-
-  void Run(DWORD limitMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + limitMs;
-    std::vector<HWND> answered;
-    while (!m_stop && ::GetTickCount64() < deadline) {
-      Found found;
-      ::EnumWindows(&DialogAnswerer::Collect, reinterpret_cast<LPARAM>(&found));
-      for (HWND dlg : found.dialogs) {
-        bool again = false;
-        for (HWND a : answered) again = again || a == dlg;
-        if (again) continue;  // still closing from our last press
-        answered.push_back(dlg);
-        char caption[256] = {};
-        ::SendMessageTimeoutA(dlg, WM_GETTEXT, sizeof caption, reinterpret_cast<LPARAM>(caption), SMTO_ABORTIFHUNG,
-                              1000, nullptr);
-        {
-          std::lock_guard<std::mutex> lock(m_mutex);
-          m_captions += std::string(caption) + "|";
-        }
-        HWND ctrl = ::GetDlgItem(dlg, m_button);
-        if (ctrl) {
-          ::PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(m_button, BN_CLICKED), reinterpret_cast<LPARAM>(ctrl));
-          ++m_answered;
-        } else {
-          // Not the dialog we expected: close it rather than hang.
-          ::PostMessageA(dlg, WM_CLOSE, 0, 0);
-        }
-      }
-      ::Sleep(50);
-    }
-  }
-
-  const int m_button;
-  std::atomic<bool> m_stop{false};
-  std::atomic<int> m_answered{0};
-  std::mutex m_mutex;
-  std::string m_captions;
-  std::thread m_thread;
-};
+using testsupport::DialogAnswerer;
+using testsupport::InTrash;
 
 class PurgerDll : public ::testing::Test {
  protected:
@@ -133,14 +48,6 @@ class PurgerDll : public ::testing::Test {
     std::string path = m_dir / name;
     testsupport::WriteFile(path, "purge me");
     return path;
-  }
-
-  // True when a file of that name sits in Wine's recycle bin.
-  static bool InTrash(const std::string& path) {
-    std::string trash = TrashFolder();
-    if (trash.empty()) return false;
-    std::size_t slash = fw::FindLastChar(path, '\\');
-    return Exists(trash + "\\" + path.substr(slash + 1));
   }
 
   testsupport::TempDir m_dir;
