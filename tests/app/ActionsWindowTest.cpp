@@ -2,6 +2,9 @@
 // status bar says while the cursor is on them, and which list they act on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/Globals.h"
 #include "app/Unitl01.h"
 #include "framework/ui/Application.h"
@@ -128,6 +131,32 @@ TEST_F(ActionsWindowTest, ViewMenuAndSelectAllActOnTheContentsListWhateverHasThe
   m_form->ActionList1->UpdateActions();
   EXPECT_TRUE(m_form->ShellFileCopy1->Enabled());
   EXPECT_TRUE(m_form->ShellFileDelete1->Enabled());
+}
+
+// Ctrl+A in the contents list reaches its pop-up menu's select all through
+// the application's key routing (the key state says Ctrl is down).
+TEST_F(ActionsWindowTest, CtrlAInTheContentsListSelectsEveryRow) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) testsupport::WriteFile(m_dir / name, name);
+  TShellListView* lv = m_form->ShellListView1;
+  lv->SetPath(m_dir.Path());
+  ASSERT_EQ(lv->ItemCount(), 3);
+  lv->SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  ::SetFocus(lv->Handle());
+  BYTE keys[256] = {};
+  ASSERT_TRUE(::GetKeyboardState(keys));
+  BYTE withCtrl[256];
+  std::copy(std::begin(keys), std::end(keys), withCtrl);
+  withCtrl[VK_CONTROL] = 0x80;
+  ASSERT_TRUE(::SetKeyboardState(withCtrl));
+  ::PostMessageA(lv->Handle(), WM_KEYDOWN, 'A', 0x001E0001);
+  fw::Application().ProcessMessages();
+  ::SetKeyboardState(keys);
+  EXPECT_EQ(lv->SelCount(), 3);
+  // Without Ctrl the key is the list's own (type-ahead), not select all.
+  lv->ClearSelection();
+  ::PostMessageA(lv->Handle(), WM_KEYDOWN, 'A', 0x001E0001);
+  fw::Application().ProcessMessages();
+  EXPECT_LT(lv->SelCount(), 3);
 }
 
 }  // namespace
