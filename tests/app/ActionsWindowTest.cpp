@@ -11,6 +11,7 @@
 #include "shell/Shellcst.h"
 #include "tests/common/MessagePump.h"
 #include "tests/common/TempDir.h"
+#include "tests/shell/ShellFakes.h"
 
 namespace {
 
@@ -157,6 +158,50 @@ TEST_F(ActionsWindowTest, CtrlAInTheContentsListSelectsEveryRow) {
   ::PostMessageA(lv->Handle(), WM_KEYDOWN, 'A', 0x001E0001);
   fw::Application().ProcessMessages();
   EXPECT_LT(lv->SelCount(), 3);
+}
+
+// Del, Ctrl+C, Ctrl+V and the like typed into the command box edit its text;
+// in the contents list they are the file commands.
+TEST_F(ActionsWindowTest, EditingKeysInTheCommandBoxNeverReachTheFileCommands) {
+  testsupport::WriteFile(m_dir / "keep.txt", "k");
+  TShellListView* lv = m_form->ShellListView1;
+  lv->SetPath(m_dir.Path());
+  ASSERT_EQ(lv->ItemCount(), 1);
+  lv->SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+  // The shell's menu is replaced by a recorder: a real delete would ask.
+  shellfakes::FakeContextMenu menu;
+  TShellIDList::SetContextMenuSource([&](TShellIDList&, HWND, IContextMenu** out) {
+    menu.AddRef();
+    *out = &menu;
+    return S_OK;
+  });
+  BYTE keys[256] = {};
+  ASSERT_TRUE(::GetKeyboardState(keys));
+  auto press = [&](HWND wnd, WORD key, bool ctrl) {
+    BYTE state[256];
+    std::copy(std::begin(keys), std::end(keys), state);
+    state[VK_CONTROL] = ctrl ? 0x80 : 0;
+    ::SetKeyboardState(state);
+    ::PostMessageA(wnd, WM_KEYDOWN, key, 1);
+    fw::Application().ProcessMessages();
+    ::SetKeyboardState(keys);
+  };
+  m_form->Edit1->SetText("dir");
+  ::SetFocus(m_form->Edit1->Handle());
+  press(m_form->Edit1->Handle(), VK_DELETE, false);
+  press(m_form->Edit1->Handle(), 'C', true);
+  press(m_form->Edit1->Handle(), 'X', true);
+  EXPECT_EQ(menu.invokeCalls, 0) << "a key of the command box ran a file command";
+
+  ::SetFocus(lv->Handle());
+  press(lv->Handle(), VK_DELETE, false);
+  EXPECT_EQ(menu.invokeCalls, 1);
+  EXPECT_EQ(menu.verb, 17u);
+  press(lv->Handle(), 'C', true);
+  EXPECT_EQ(menu.invokeCalls, 2);
+  EXPECT_EQ(menu.verb, 25u);
+  TShellIDList::SetContextMenuSource(nullptr);
+  EXPECT_EQ(menu.Refs(), 0u);
 }
 
 }  // namespace
