@@ -224,7 +224,8 @@ static bool IsEditingKeyOfEditBox(HWND wnd, TShortCut sc) {
   const WORD key = sc & 0xFF;
   const TShortCut mods = sc & (scShift | scCtrl | scAlt);
   if (mods & scAlt) return false;
-  if (key == VK_DELETE || key == VK_BACK) return true;
+  // Shift+Del stays a key for actions (permanent delete), as it always was.
+  if ((key == VK_DELETE || key == VK_BACK) && mods == 0) return true;
   if (mods == scCtrl && (key == 'A' || key == 'C' || key == 'V' || key == 'X' || key == 'Z' || key == VK_INSERT))
     return true;
   return mods == scShift && key == VK_INSERT;

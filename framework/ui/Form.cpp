@@ -336,8 +336,11 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_MENUSELECT: {
-      // The status bar shows the long hint of the item under the cursor of
-      // our menu bar and pop-up menus; closing the menu clears it.
+      // A form with a menu bar shows the long hint of the item under the
+      // cursor (its bar's and its pop-up menus') in the status bar, and
+      // clears it when the menu closes. Forms without one leave the hint to
+      // whatever else put items into their menus.
+      if (!m_menu) break;
       const UINT flags = HIWORD(wp);
       if (flags == 0xFFFF && lp == 0) {
         Application().SetHint("");
