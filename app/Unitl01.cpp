@@ -272,6 +272,12 @@ void TForm1::BuildComponents() {
   ShellListView1->SetPopupMenu(PopupMenu1);
   ShellListView1->SetShellPopupMenu(ShellPopupMenu1);
   ShellListView1->SetShVirtuaItems(TShVirtuaItems{itBitBucket, itNetWork, itVirtual});
+  // The launcher and the search results are list views too, and come first
+  // among the window's controls: the View menu and select all are meant for
+  // the contents list whatever has the focus.
+  for (TListViewAction* a :
+       std::initializer_list<TListViewAction*>{LargeIcon2, SmallIcon2, ListIcon1, ReportIcon1, SelectAllItem1})
+    a->SetControl(ShellListView1);
 
   // The tree is the one source of the current folder: the path box and the
   // contents list follow it, and ask it to move when the user navigates there.
@@ -317,30 +323,41 @@ void TForm1::BuildActions() {
   ToolsOC->SetImageIndex(7);
   action(Delete, "Delete", "完全削除", scShift | VK_DELETE, [this](fw::Object* s) { Delete1Execute(s); });
   action(editsel, "editsel", "editsel", VK_F2, [this](fw::Object* s) { editselExecute(s); });
-  // The shell actions act on the contents list once it is the shell's own;
-  // until then they have no handler, so their keys reach the focused control.
-  action(ShellFileCut1, "ShellFileCut1", "切り取り(&T)", scCtrl | 'X', nullptr);
-  action(ShellFileCopy1, "ShellFileCopy1", "コピー(&C)", scCtrl | 'C', nullptr);
-  action(ShellFilePaste1, "ShellFilePaste1", "貼り付け(&P)", scCtrl | 'V', nullptr);
-  action(SelectAllItem1, "SelectAllItem1", "すべて選択(&A)", fw::scNone, nullptr);
-  action(ShellFileDelete1, "ShellFileDelete1", "削除(&D)", VK_DELETE, nullptr);
-  auto view = [this](TViewStyle v) { return [this, v](fw::Object*) { SetViewStyle(v); }; };
-  action(LargeIcon2, "LargeIcon2", "大きいアイコン(&G)", fw::scNone, view(TViewStyle::vsIcon));
-  action(SmallIcon2, "SmallIcon2", "小さいアイコン(&M)", fw::scNone, view(TViewStyle::vsSmallIcon));
-  action(ListIcon1, "ListIcon1", "一覧(&L)", fw::scNone, view(TViewStyle::vsList));
-  action(ReportIcon1, "ReportIcon1", "詳細(&D)", fw::scNone, view(TViewStyle::vsReport));
-  static constexpr THeaderCaption kSortColumns[] = {hcName, hcLastWrite, hcAttr, hcSize, hcType};
-  auto sort = [this](int order) {
-    return [this, order](fw::Object*) {
-      m_sortOrder = order;
-      ShellListView1->Sort(kSortColumns[order], true);
-    };
+  // The shell's ready-made actions bring their captions, hints and keys.
+  auto shellAction = [this](auto*& slot, const char* name) {
+    slot = fw::Make<std::remove_reference_t<decltype(*slot)>>(this);
+    slot->SetName(name);
+    slot->SetActionList(ActionList1);
   };
-  action(ShellFileSortByName1, "ShellFileSortByName1", "名前順(&N)", fw::scNone, sort(0));
-  action(ShellFileSortByLastWrite1, "ShellFileSortByLastWrite1", "日付順(&D)", fw::scNone, sort(1));
-  action(ShellFileSortByAttr1, "ShellFileSortByAttr1", "属性順", fw::scNone, sort(2));
-  action(ShellFileSortBySize1, "ShellFileSortBySize1", "サイズ順(&Z)", fw::scNone, sort(3));
-  action(ShellFileSortByType1, "ShellFileSortByType1", "種類順(&N)", fw::scNone, sort(4));
+  shellAction(ShellFileCut1, "ShellFileCut1");
+  shellAction(ShellFileCopy1, "ShellFileCopy1");
+  shellAction(ShellFilePaste1, "ShellFilePaste1");
+  shellAction(SelectAllItem1, "SelectAllItem1");
+  shellAction(ShellFileDelete1, "ShellFileDelete1");
+  shellAction(LargeIcon2, "LargeIcon2");
+  shellAction(SmallIcon2, "SmallIcon2");
+  shellAction(ListIcon1, "ListIcon1");
+  shellAction(ReportIcon1, "ReportIcon1");
+  shellAction(ShellFileSortByName1, "ShellFileSortByName1");
+  shellAction(ShellFileSortByLastWrite1, "ShellFileSortByLastWrite1");
+  shellAction(ShellFileSortByAttr1, "ShellFileSortByAttr1");
+  shellAction(ShellFileSortBySize1, "ShellFileSortBySize1");
+  shellAction(ShellFileSortByType1, "ShellFileSortByType1");
+}
+
+int TForm1::SortOrder() const {
+  switch (ShellListView1->FileList()->GetSortColumn()) {
+    case hcLastWrite:
+      return 1;
+    case hcAttr:
+      return 2;
+    case hcSize:
+      return 3;
+    case hcType:
+      return 4;
+    default:
+      return 0;
+  }
 }
 
 void TForm1::BuildMenus() {
@@ -366,7 +383,8 @@ void TForm1::BuildMenus() {
 
   PopupMenu2 = fw::Make<fw::PopupMenu>(this);
   PopupMenu2->SetName("PopupMenu2");
-  for (fw::Action* a : {LargeIcon2, SmallIcon2, ListIcon1, ReportIcon1}) actionItem(PopupMenu2->Items(), a);
+  for (fw::Action* a : std::initializer_list<fw::Action*>{LargeIcon2, SmallIcon2, ListIcon1, ReportIcon1})
+    actionItem(PopupMenu2->Items(), a);
 
   MainMenu1 = fw::Make<fw::MainMenu>(this);
   MainMenu1->SetName("MainMenu1");
@@ -394,12 +412,14 @@ void TForm1::BuildMenus() {
   item(edit, "最新の状態に更新 ", VK_F5, handler(&TForm1::N1Click));
 
   fw::MenuItem* view = item(root, "表示(&V)");
-  for (fw::Action* a : {LargeIcon2, SmallIcon2, ListIcon1, ReportIcon1}) actionItem(view, a);
+  for (fw::Action* a : std::initializer_list<fw::Action*>{LargeIcon2, SmallIcon2, ListIcon1, ReportIcon1})
+    actionItem(view, a);
   item(view, "-");
   actionItem(view, ToolsOC);
   fw::MenuItem* sortMenu = item(view, "ソート(&S)");
-  for (fw::Action* a : {ShellFileSortByName1, ShellFileSortByLastWrite1, ShellFileSortByAttr1, ShellFileSortBySize1,
-                        ShellFileSortByType1})
+  for (fw::Action* a :
+       std::initializer_list<fw::Action*>{ShellFileSortByName1, ShellFileSortByLastWrite1, ShellFileSortByAttr1,
+                                          ShellFileSortBySize1, ShellFileSortByType1})
     actionItem(sortMenu, a);
 
   fw::MenuItem* jump = item(root, "ジャンプ(&J)");
@@ -416,14 +436,21 @@ void TForm1::BuildMenus() {
   item(newMenu, "フォルダ", fw::scNone, handler(&TForm1::Folder1Click));
   item(newMenu, "ファイル", fw::scNone, handler(&TForm1::File2Click));
   fw::MenuItem* popupView = item(PopupMenu1->Items(), "表示");
-  for (fw::Action* a : {LargeIcon2, SmallIcon2, ListIcon1, ReportIcon1}) actionItem(popupView, a);
+  for (fw::Action* a : std::initializer_list<fw::Action*>{LargeIcon2, SmallIcon2, ListIcon1, ReportIcon1})
+    actionItem(popupView, a);
   item(PopupMenu1->Items(), "-");
   actionItem(PopupMenu1->Items(), ShellFilePaste1);
-  item(PopupMenu1->Items(), "すべて選択(&A)", scCtrl | 'A', [this](fw::Object*) { SelectAllItem1->Execute(); });
+  // The pop-up's select all has a key of its own (Ctrl+A) that the action
+  // lacks, so the item runs the action instead of showing it.
+  item(PopupMenu1->Items(), SelectAllItem1->Caption(), scCtrl | 'A', [this](fw::Object*) {
+    SelectAllItem1->Update();
+    SelectAllItem1->Execute();
+  })->SetHint(SelectAllItem1->Hint());
   item(PopupMenu1->Items(), "-");
   fw::MenuItem* popupSort = item(PopupMenu1->Items(), "ソート");
-  for (fw::Action* a : {ShellFileSortByName1, ShellFileSortByLastWrite1, ShellFileSortByAttr1, ShellFileSortBySize1,
-                        ShellFileSortByType1})
+  for (fw::Action* a :
+       std::initializer_list<fw::Action*>{ShellFileSortByName1, ShellFileSortByLastWrite1, ShellFileSortByAttr1,
+                                          ShellFileSortBySize1, ShellFileSortByType1})
     actionItem(popupSort, a);
 
   PopupMenu3 = fw::Make<fw::PopupMenu>(this);

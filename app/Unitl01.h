@@ -16,6 +16,7 @@
 #include "framework/ui/Splitter.h"
 #include "framework/ui/StdCtrls.h"
 #include "framework/ui/ToolBar.h"
+#include "shell/Shellactns.h"
 #include "shell/Shelladditns.h"
 #include "shell/Shellctrls.h"
 #include "tools/CommandLine.h"
@@ -75,9 +76,9 @@ class TForm1 : public fw::Form {
 
   fw::ImageList* ToolImageL;
   fw::MainMenu* MainMenu1;
-  fw::PopupMenu* PopupMenu1;  // contents list
-  fw::PopupMenu* PopupMenu2;  // view drop-down
-  fw::PopupMenu* PopupMenu3;  // tab strip
+  fw::PopupMenu* PopupMenu1;    // contents list
+  fw::PopupMenu* PopupMenu2;    // view drop-down
+  fw::PopupMenu* PopupMenu3;    // tab strip
   fw::PopupMenu* ComPopupMenu;  // results pane
   // The results pane's stop item, enabled while a command runs.
   fw::MenuItem* RichStop;
@@ -98,20 +99,20 @@ class TForm1 : public fw::Form {
   fw::Action* ToolsOC;
   fw::Action* Delete;
   fw::Action* editsel;
-  fw::Action* ShellFileCut1;
-  fw::Action* ShellFileCopy1;
-  fw::Action* ShellFilePaste1;
-  fw::Action* SelectAllItem1;
-  fw::Action* ShellFileDelete1;
-  fw::Action* LargeIcon2;
-  fw::Action* SmallIcon2;
-  fw::Action* ListIcon1;
-  fw::Action* ReportIcon1;
-  fw::Action* ShellFileSortByName1;
-  fw::Action* ShellFileSortByLastWrite1;
-  fw::Action* ShellFileSortByAttr1;
-  fw::Action* ShellFileSortBySize1;
-  fw::Action* ShellFileSortByType1;
+  TShellFileCut* ShellFileCut1;
+  TShellFileCopy* ShellFileCopy1;
+  TShellFilePaste* ShellFilePaste1;
+  TSelectAllItem* SelectAllItem1;
+  TShellFileDelete* ShellFileDelete1;
+  TLargeIcon* LargeIcon2;
+  TSmallIcon* SmallIcon2;
+  TListIcon* ListIcon1;
+  TReportIcon* ReportIcon1;
+  TShellFileSortByName* ShellFileSortByName1;
+  TShellFileSortByLastWrite* ShellFileSortByLastWrite1;
+  TShellFileSortByAttr* ShellFileSortByAttr1;
+  TShellFileSortBySize* ShellFileSortBySize1;
+  TShellFileSortByType* ShellFileSortByType1;
 
   // The command box's runs and their captured output.
   TCommandLine* CommandLine1;
@@ -202,8 +203,8 @@ class TForm1 : public fw::Form {
   // The home folder of the Home command.
   const std::string& HomeFolder() const noexcept { return m_homeFolder; }
   bool FirstShow() const noexcept { return m_firstShow != 0; }
-  // The sort order the first showing selected: 0 name, 1 date, 2 attributes, 3 size, 4 type.
-  int SortOrder() const noexcept { return m_sortOrder; }
+  // The list's sort column as the first showing selects it: 0 name, 1 date, 2 attributes, 3 size, 4 type.
+  int SortOrder() const;
   // The bookmark tab texts, in order.
   std::vector<std::string> TabTexts() const;
 
@@ -229,7 +230,6 @@ class TForm1 : public fw::Form {
   HICON m_trayIcon = nullptr;  // shared application icon, not owned
   std::string m_homeFolder;
   unsigned char m_firstShow = 1;
-  int m_sortOrder = 0;
   bool m_startFromCommandLine = false;
   // The bookmark file was there but could not be read at start: it keeps the
   // user's bookmarks, so the close leaves it alone.

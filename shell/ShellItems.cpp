@@ -508,17 +508,30 @@ std::string TShellIDList::GetPath(int index) const {
   return path;
 }
 
+namespace {
+TShellIDList::ContextMenuSource& ContextMenuSourceRef() {
+  static TShellIDList::ContextMenuSource source;
+  return source;
+}
+}  // namespace
+
+void TShellIDList::SetContextMenuSource(ContextMenuSource source) { ContextMenuSourceRef() = std::move(source); }
+
 bool TShellIDList::InvokeCommand(HWND owner, TShInvokeCommand command) {
   if (!HasShAttributesOf(ShInvokeCommandAttribute(command))) return false;
   if (command == icPaste && !ClipboardOffersPasteData()) return false;
 
-  fw::ComPtr<IShellFolder> folder;
-  if (!GetShellFolder(folder)) return false;
   fw::ComPtr<IContextMenu> menu;
-  if (FAILED(folder->GetUIObjectOf(owner, static_cast<UINT>(m_items.size()), GetItemIDs(), IID_IContextMenu, nullptr,
-                                   menu.PutVoid())) ||
-      !menu)
-    return false;
+  if (const ContextMenuSource& source = ContextMenuSourceRef()) {
+    if (m_items.empty() || FAILED(source(*this, owner, menu.Put())) || !menu) return false;
+  } else {
+    fw::ComPtr<IShellFolder> folder;
+    if (!GetShellFolder(folder)) return false;
+    if (FAILED(folder->GetUIObjectOf(owner, static_cast<UINT>(m_items.size()), GetItemIDs(), IID_IContextMenu, nullptr,
+                                     menu.PutVoid())) ||
+        !menu)
+      return false;
+  }
 
   fw::MenuHandle popup(::CreatePopupMenu());
   if (!popup) return false;

@@ -253,6 +253,14 @@ class TShellIDList {
   // folder's context menu; true when the shell carried it out.
   bool InvokeCommand(HWND owner, TShInvokeCommand command);
 
+  // Where InvokeCommand gets the context menu of the entries. Normally the
+  // parent folder's (GetUIObjectOf); tests put a recording double of the
+  // shell's menu here, since some of the shell's commands cannot run under
+  // every shell (pasting fails under Wine). An empty source restores the
+  // folder's. The source answers the menu, or fails.
+  using ContextMenuSource = std::function<HRESULT(TShellIDList& items, HWND owner, IContextMenu** menu)>;
+  static void SetContextMenuSource(ContextMenuSource source);
+
  protected:
   // The attributes the shell reports for the given entries with only mask requested.
   bool HasAttributes(LPCITEMIDLIST* items, UINT count, ULONG mask);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "framework/ui/Application.h"
+#include "framework/ui/Form.h"
+
 namespace fw {
 
 TShortCut ShortCut(WORD key, TShiftState shift) {
@@ -20,22 +23,38 @@ std::string ShortCutToText(TShortCut sc) {
   if (sc & scAlt) s += "Alt+";
   WORD key = sc & 0xFF;
   switch (key) {
-    case VK_DELETE: return s + "Del";
-    case VK_INSERT: return s + "Ins";
-    case VK_RETURN: return s + "Enter";
-    case VK_ESCAPE: return s + "Esc";
-    case VK_BACK: return s + "BkSp";
-    case VK_TAB: return s + "Tab";
-    case VK_SPACE: return s + "Space";
-    case VK_HOME: return s + "Home";
-    case VK_END: return s + "End";
-    case VK_LEFT: return s + "Left";
-    case VK_RIGHT: return s + "Right";
-    case VK_UP: return s + "Up";
-    case VK_DOWN: return s + "Down";
-    case VK_PRIOR: return s + "PgUp";
-    case VK_NEXT: return s + "PgDn";
-    default: break;
+    case VK_DELETE:
+      return s + "Del";
+    case VK_INSERT:
+      return s + "Ins";
+    case VK_RETURN:
+      return s + "Enter";
+    case VK_ESCAPE:
+      return s + "Esc";
+    case VK_BACK:
+      return s + "BkSp";
+    case VK_TAB:
+      return s + "Tab";
+    case VK_SPACE:
+      return s + "Space";
+    case VK_HOME:
+      return s + "Home";
+    case VK_END:
+      return s + "End";
+    case VK_LEFT:
+      return s + "Left";
+    case VK_RIGHT:
+      return s + "Right";
+    case VK_UP:
+      return s + "Up";
+    case VK_DOWN:
+      return s + "Down";
+    case VK_PRIOR:
+      return s + "PgUp";
+    case VK_NEXT:
+      return s + "PgDn";
+    default:
+      break;
   }
   if (key >= VK_F1 && key <= VK_F24) return s + "F" + std::to_string(key - VK_F1 + 1);
   if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) return s + static_cast<char>(key);
@@ -118,15 +137,59 @@ void Action::SetImageIndex(int v) {
 
 bool Action::Execute() {
   if (!m_enabled || Destroying()) return false;
-  if (!OnExecute) return false;
-  OnExecute(this);
+  if (OnExecute) {
+    OnExecute(this);
+    return true;
+  }
+  Control* target = FindTarget();
+  if (!target) return false;
+  ExecuteTarget(target);
   return true;
 }
 
 bool Action::Update() {
-  if (!OnUpdate) return false;
-  OnUpdate(this);
+  if (OnUpdate) {
+    OnUpdate(this);
+    return true;
+  }
+  if (Destroying()) return false;
+  Control* target = FindTarget();
+  if (!target) return false;
+  UpdateTarget(target);
   return true;
+}
+
+bool Action::HandlesTarget(Object*) { return false; }
+void Action::UpdateTarget(Object*) {}
+void Action::ExecuteTarget(Object*) {}
+
+namespace {
+Control* FirstHandled(Action& action, Control* parent, const Control* skip) {
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    Control* c = parent->Controls(i);
+    if (c != skip && action.HandlesTarget(c)) return c;
+    if (Control* found = FirstHandled(action, c, skip)) return found;
+  }
+  return nullptr;
+}
+
+Form* OwningForm(const Component* c) {
+  for (Component* o = c ? c->Owner() : nullptr; o; o = o->Owner())
+    if (auto* f = dynamic_cast<Form*>(o)) return f;
+  return nullptr;
+}
+}  // namespace
+
+Control* Action::FindTarget() {
+  // The focus may sit in a control's own child window (a list's in-place
+  // editor, a combo box's edit): the nearest window of ours is the candidate.
+  Control* focused = nullptr;
+  for (HWND w = ::GetFocus(); w && !focused; w = ::GetParent(w)) focused = Control::FromHandle(w);
+  if (focused && HandlesTarget(focused)) return focused;
+  Form* form = dynamic_cast<Form*>(Control::FromHandle(::GetActiveWindow()));
+  if (!form) form = OwningForm(this);
+  if (!form) return nullptr;
+  return FirstHandled(*this, form, focused);
 }
 
 ActionList::ActionList(Component* owner) : Component(owner) {}

@@ -55,10 +55,23 @@ class Action : public Component {
   ActionList* GetActionList() const noexcept { return m_list; }
   void SetActionList(ActionList* list);
 
-  // Runs OnExecute when enabled; true when something ran.
+  // Runs OnExecute when enabled; without a handler the action looks for a
+  // target (FindTarget) and executes on it. True when something ran.
   virtual bool Execute();
-  // Runs OnUpdate (idle time); true when a handler ran.
+  // Runs OnUpdate (idle time); without a handler the action refreshes its
+  // state from its target, if it finds one. True when something ran.
   virtual bool Update();
+
+  // Target protocol of actions that act on whatever control the user works
+  // in rather than on a fixed handler: the candidates are offered in turn
+  // and the first one this action handles is the target.
+  virtual bool HandlesTarget(Object* target);
+  virtual void UpdateTarget(Object* target);
+  virtual void ExecuteTarget(Object* target);
+  // The focused control first, then every control of the active form (depth
+  // first, in child order). Without an active form of ours the form that
+  // owns this action stands in for it. Null when no candidate qualifies.
+  Control* FindTarget();
 
   void AddClient(ActionClient* client);
   void RemoveClient(ActionClient* client);

@@ -215,6 +215,22 @@ static Form* FormOf(HWND wnd) {
   return dynamic_cast<Form*>(Control::FromHandle(::GetAncestor(wnd, GA_ROOT)));
 }
 
+// The editing keys of an edit box (the command box, a path box, a list's name
+// editor) are the box's own: as menu or action keys they would delete, copy
+// or paste the files of the list beside it instead of the text being typed.
+static bool IsEditingKeyOfEditBox(HWND wnd, TShortCut sc) {
+  char name[16] = {};
+  if (!wnd || !::GetClassNameA(wnd, name, sizeof name) || ::lstrcmpiA(name, "Edit") != 0) return false;
+  const WORD key = sc & 0xFF;
+  const TShortCut mods = sc & (scShift | scCtrl | scAlt);
+  if (mods & scAlt) return false;
+  // Shift+Del stays a key for actions (permanent delete), as it always was.
+  if ((key == VK_DELETE || key == VK_BACK) && mods == 0) return true;
+  if (mods == scCtrl && (key == 'A' || key == 'C' || key == 'V' || key == 'X' || key == 'Z' || key == VK_INSERT))
+    return true;
+  return mods == scShift && key == VK_INSERT;
+}
+
 bool TApplication::IsShortCut(const MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
   WORD key = static_cast<WORD>(msg.wParam);
@@ -222,6 +238,7 @@ bool TApplication::IsShortCut(const MSG& msg) {
   // The pop-up menus of the focused control and its parents come first (the
   // results pane's Ctrl+C copies its text), then the form's menu and actions.
   TShortCut sc = ShortCut(key, shift);
+  if (IsEditingKeyOfEditBox(msg.hwnd, sc)) return false;
   for (HWND w = msg.hwnd; w; w = (::GetWindowLongA(w, GWL_STYLE) & WS_CHILD) ? ::GetParent(w) : nullptr) {
     Control* c = Control::FromHandle(w);
     if (c && c->GetPopupMenu() && c->GetPopupMenu()->IsShortCut(sc)) return true;

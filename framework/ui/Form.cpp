@@ -335,6 +335,24 @@ LRESULT Form::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (OnDeactivate) OnDeactivate(this);
       }
       break;
+    case WM_MENUSELECT: {
+      // A form with a menu bar shows the long hint of the item under the
+      // cursor (its bar's and its pop-up menus') in the status bar, and
+      // clears it when the menu closes. Forms without one leave the hint to
+      // whatever else put items into their menus.
+      if (!m_menu) break;
+      const UINT flags = HIWORD(wp);
+      if (flags == 0xFFFF && lp == 0) {
+        Application().SetHint("");
+        break;
+      }
+      // The system menu's items are whoever put them there to describe.
+      if (flags & MF_SYSMENU) break;
+      MenuItem* item = (flags & MF_POPUP) ? MenuItem::FromSubMenu(::GetSubMenu(reinterpret_cast<HMENU>(lp), LOWORD(wp)))
+                                          : MenuItem::FromCommand(LOWORD(wp));
+      Application().SetHint(item ? GetLongHint(item->Hint()) : std::string());
+      break;
+    }
     case WM_SYSCOMMAND:
       if ((wp & 0xFFF0) == SC_MINIMIZE && Application().MainForm() == this) {
         LRESULT r = DefaultHandler(msg, wp, lp);

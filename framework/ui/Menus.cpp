@@ -151,6 +151,20 @@ MenuItem* MenuItem::FromItemData(ULONG_PTR data) {
   return LiveItems().count(item) ? item : nullptr;
 }
 
+MenuItem* MenuItem::FromCommand(UINT command) {
+  if (command == 0) return nullptr;
+  for (const MenuItem* item : LiveItems())
+    if (item->m_command == command) return const_cast<MenuItem*>(item);
+  return nullptr;
+}
+
+MenuItem* MenuItem::FromSubMenu(HMENU subMenu) {
+  if (!subMenu) return nullptr;
+  for (const MenuItem* item : LiveItems())
+    if (item->m_subMenu.get() == subMenu) return const_cast<MenuItem*>(item);
+  return nullptr;
+}
+
 MenuItem* MenuItem::Find(UINT_PTR value, TFindItemKind kind) {
   for (MenuItem* c : m_items) {
     if (kind == TFindItemKind::fkCommand ? c->m_command == value

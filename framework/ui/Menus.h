@@ -99,6 +99,10 @@ class MenuItem : public Component, public ActionClient {
   // the item only for addresses of live items (other menus' owner-drawn
   // items, such as the shell's, carry data of their own).
   static MenuItem* FromItemData(ULONG_PTR data);
+  // The live item with this command identifier, or whose native sub-menu is
+  // this handle (any menu of the process); null when none.
+  static MenuItem* FromCommand(UINT command);
+  static MenuItem* FromSubMenu(HMENU subMenu);
   // The text of the native item: the caption, plus a tab and the shortcut's
   // text when the item has a shortcut and no sub-items.
   std::string NativeText() const;
