@@ -58,7 +58,8 @@ TForm1::TForm1(fw::Component* owner) : fw::Form(owner) {
   OnDestroy = [this](fw::Object* s) { FormDestroy(s); };
 }
 
-TForm1::~TForm1() = default;
+// A minimise after this window is gone must not reach it.
+TForm1::~TForm1() { fw::Application().OnMinimize = nullptr; }
 
 // ------------------------------------------------------------------ designer
 
@@ -540,6 +541,8 @@ void TForm1::FormCreate(fw::Object*) {
   HICON icon = fw::Application().Icon();
   SetIcon(icon);
   m_trayIcon = icon;
+  // The tray icon gets its picture now but stays hidden until iconised.
+  ShellTrayIcon1->SetPicture(icon);
 
   // 4. The jump list.
   LoadJumpList();
@@ -606,8 +609,7 @@ void TForm1::FormCreate(fw::Object*) {
   }
 
   // 12. Minimising may hide into the tray.
-  if (ini.ReadBool("column", "MinTray", false))
-    fw::Application().OnMinimize = [this](fw::Object* s) { IconizeClick(s); };
+  SetMinTray(ini.ReadBool("column", "MinTray", false));
 
   // 13, 14. The tool tabs.
   bool tabHide = ini.ReadBool("Tabs", "TabHide", false);
@@ -744,13 +746,8 @@ void TForm1::FormDestroy(fw::Object*) {
 
 void TForm1::Exit1Click(fw::Object*) { fw::Application().Terminate(); }
 
-// Commands whose behaviour comes with the tray, the options and launcher
-// dialogs and help. They are bound now so menus and
-// shortcuts are complete.
-void TForm1::IconizeClick(fw::Object*) {}
+// The options dialog's command comes with that dialog. It is bound now so
+// menus and shortcuts are complete.
 void TForm1::OptionClick(fw::Object*) {}
-void TForm1::Help2Click(fw::Object*) {}
-void TForm1::N2Click(fw::Object*) {}
-void TForm1::ShellTrayIcon1MouseDown(fw::Object*) {}
 
 }  // namespace orvane

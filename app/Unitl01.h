@@ -157,6 +157,16 @@ class TForm1 : public fw::Form {
   void HomeButtonClick(fw::Object* sender);
   void ShellTrayIcon1MouseDown(fw::Object* sender);
 
+  // Tray and dialogs (Unitl01Tray.cpp).
+  // Binds minimising to hiding into the tray (true) or unbinds it (false).
+  void SetMinTray(bool minTray);
+  // The help file's path: "index.html" in the program's folder.
+  static std::string HelpFilePath();
+  // The shell's open call that help uses; tests put a recorder in its place
+  // (opening the file for real would start a browser). Returns the old one.
+  using ShellOpenFunc = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+  static ShellOpenFunc SetShellOpenFunc(ShellOpenFunc fn);
+
   // Navigation (Unitl01Navigation.cpp).
   void ShellTreeView1Change(fw::Object* sender, fw::TreeNode* node);
   void ParentButtonClick(fw::Object* sender);

@@ -104,6 +104,12 @@ void TShellTrayIcon::SetIcon(HICON icon) {
   UpDate(toModify);
 }
 
+void TShellTrayIcon::SetPicture(HICON icon) {
+  if (!icon) return;
+  m_icon.reset(::CopyIcon(icon));
+  if (m_registered) UpDate(toModify);
+}
+
 void TShellTrayIcon::SetTipHelp(const std::string& text) {
   if (text == m_tipHelp) return;
   m_tipHelp = text;

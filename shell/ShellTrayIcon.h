@@ -35,6 +35,10 @@ class TShellTrayIcon : public fw::Component {
   HICON GetIcon() const noexcept { return m_icon.get(); }
   // Keeps a copy of the picture (a null icon is ignored) and shows it.
   void SetIcon(HICON icon);
+  // Keeps a copy of the picture (a null icon is ignored) without showing
+  // it: a shown icon changes its picture, a hidden one stays hidden until
+  // Add. The main window prepares its icon this way at start-up.
+  void SetPicture(HICON icon);
   const std::string& GetTipHelp() const noexcept { return m_tipHelp; }
   // A changed tip is stored and shown (which shows the icon).
   void SetTipHelp(const std::string& text);

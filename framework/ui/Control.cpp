@@ -446,11 +446,12 @@ void Control::SetText(const std::string& text) {
   if (m_handle) ::SetWindowTextA(m_handle, text.c_str());
 }
 
-void Control::SetFont(const std::string& name, int height, BYTE charset) {
+void Control::SetFont(const std::string& name, int height, BYTE charset, int weight) {
   LOGFONTA lf{};
   // A positive height is the character height in pixels: the cell minus the internal leading.
   lf.lfHeight = -height;
   lf.lfCharSet = charset;
+  lf.lfWeight = weight;
   lf.lfQuality = DEFAULT_QUALITY;
   lstrcpynA(lf.lfFaceName, name.c_str(), LF_FACESIZE);
   m_font.reset(::CreateFontIndirectA(&lf));

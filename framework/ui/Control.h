@@ -110,7 +110,7 @@ class Control : public Component {
   void SetShowHint(bool v) { m_showHint = v; }
 
   // Font: by default the parent's; a control given a font of its own keeps it.
-  void SetFont(const std::string& name, int height, BYTE charset = SHIFTJIS_CHARSET);
+  void SetFont(const std::string& name, int height, BYTE charset = SHIFTJIS_CHARSET, int weight = FW_NORMAL);
   bool ParentFont() const noexcept { return m_parentFont; }
   HFONT Font() const;
 

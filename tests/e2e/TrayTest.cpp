@@ -1,0 +1,73 @@
+// End to end: the main window hides into the tray from the File menu and,
+// with "MinTray" set, when minimised; a button release on the tray icon
+// (what the shell posts to the icon's hidden window) brings it back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+
+#include "tests/common/TempDir.h"
+#include "tests/e2e/Driver.h"
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, DWORD ms) {
+  const ULONGLONG end = ::GetTickCount64() + ms;
+  while (::GetTickCount64() < end) {
+    if (done()) return true;
+    ::Sleep(50);
+  }
+  return done();
+}
+
+HWND TrayWindow(const e2e::OrvaneProcess& orvane) {
+  for (const auto& w : orvane.TopLevelWindows())
+    if (w.className == "TShellTrayIconWindow") return w.hwnd;
+  return nullptr;
+}
+
+void ReleaseOnIcon(HWND tray, UINT mouseMessage) {
+  // The callback message and icon id the program registered with the shell.
+  ::PostMessageA(tray, WM_USER + 2, 1, mouseMessage);
+}
+
+TEST(EndToEnd, TrayHidesFromTheMenuAndOnMinimiseAndComesBackOnAClick) {
+  testsupport::TempDir dir;
+  ASSERT_TRUE(e2e::InstallCopy(dir.Path()));
+  const std::string start = dir / "トレイソ";
+  ASSERT_TRUE(::CreateDirectoryA(start.c_str(), nullptr));
+  testsupport::WriteFile(dir / "Orvane.INI", "[column]\r\nMinTray=1\r\n");
+
+  e2e::OrvaneProcess orvane;
+  ASSERT_TRUE(orvane.Start(dir / "Orvane.exe", "\"" + start + "\""));
+  HWND main = orvane.WaitForWindow("OrvaneForm", "トレイソ", 30000);
+  ASSERT_NE(main, nullptr);
+  HWND tray = TrayWindow(orvane);
+  ASSERT_NE(tray, nullptr);
+
+  // File > Iconise (Alt+F, I).
+  UINT scan = ::MapVirtualKeyA('F', MAPVK_VK_TO_VSC);
+  LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (1 << 29);
+  ::PostMessageA(main, WM_SYSKEYDOWN, 'F', down);
+  ::PostMessageA(main, WM_SYSKEYUP, 'F', down | (1 << 30) | (1u << 31));
+  ::Sleep(300);
+  e2e::PostKey(main, 'I');
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }, 5000)) << "File > Iconise";
+  EXPECT_FALSE(::IsIconic(main));
+  ReleaseOnIcon(tray, WM_RBUTTONUP);
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE; }, 5000)) << "right button on the icon";
+
+  // Minimising hides into the tray as well.
+  ::PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }, 5000)) << "minimise";
+  ReleaseOnIcon(tray, WM_LBUTTONUP);
+  ASSERT_TRUE(WaitFor([&] { return ::IsWindowVisible(main) != FALSE && !::IsIconic(main); }, 5000))
+      << "left button on the icon";
+  EXPECT_EQ(e2e::ReadText(main), "トレイソ");
+
+  DWORD code = 1;
+  EXPECT_TRUE(orvane.CloseAndWait(main, 20000, &code));
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
