@@ -299,6 +299,23 @@ TEST_F(ShellTrayIconTest, AddModifyAndRemoveHandTheShellTheFirstVersionRecord) {
   EXPECT_FALSE(::IsWindow(window));
 }
 
+TEST_F(ShellTrayIconTest, APictureGivenWhileHiddenStaysHiddenAndGoesWithTheNextAdd) {
+  HICON appIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  tray->SetPicture(nullptr);  // ignored
+  tray->SetPicture(appIcon);
+  EXPECT_TRUE(g_calls.empty());
+  EXPECT_FALSE(tray->GetRegistered());
+  EXPECT_NE(tray->GetIcon(), nullptr);
+  EXPECT_NE(tray->GetIcon(), appIcon);  // a copy of its own
+  tray->Add();
+  ASSERT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD}));
+  EXPECT_EQ(g_calls[0].data.hIcon, tray->GetIcon());
+  // A shown icon takes a new picture at once.
+  tray->SetPicture(::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION)));
+  EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
+  EXPECT_EQ(g_calls[1].data.hIcon, tray->GetIcon());
+}
+
 TEST_F(ShellTrayIconTest, TipIsCutAt63BytesOnAWholeCharacter) {
   EXPECT_EQ(TShellTrayIcon::FittedTip(std::string(70, 'a')), std::string(63, 'a'));
   std::string wide;
