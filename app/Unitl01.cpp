@@ -663,23 +663,7 @@ void TForm1::RestoreLayout() {
 
 void TForm1::FormShow(fw::Object*) {
   if (!m_firstShow) return;
-  switch (Settings().ReadInteger("sort", "sort", 0)) {
-    case 1:
-      ShellFileSortByLastWrite1->Execute();
-      break;
-    case 2:
-      ShellFileSortByAttr1->Execute();
-      break;
-    case 3:
-      ShellFileSortBySize1->Execute();
-      break;
-    case 4:
-      ShellFileSortByType1->Execute();
-      break;
-    default:
-      ShellFileSortByName1->Execute();
-      break;
-  }
+  ApplySortOrder(Settings().ReadInteger("sort", "sort", 0));
   m_firstShow = 0;
 }
 
@@ -748,7 +732,6 @@ void TForm1::Exit1Click(fw::Object*) { fw::Application().Terminate(); }
 // dialogs and help. They are bound now so menus and
 // shortcuts are complete.
 void TForm1::IconizeClick(fw::Object*) {}
-void TForm1::OptionClick(fw::Object*) {}
 void TForm1::Help2Click(fw::Object*) {}
 void TForm1::N2Click(fw::Object*) {}
 void TForm1::ShellTrayIcon1MouseDown(fw::Object*) {}
