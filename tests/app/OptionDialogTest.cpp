@@ -222,7 +222,8 @@ TEST_F(OptionDialogTest, MinTrayKiokuWidthsSortAndHomeApplyAtOnce) {
 }
 
 TEST_F(OptionDialogTest, BrowseButtonsPutTheChosenFolderInTheirFieldAndCancelKeepsIt) {
-  TOptionF d(nullptr);
+  fw::ComponentPtr<TOptionF> holder(fw::Make<TOptionF>(nullptr));
+  TOptionF& d = *holder;
   std::vector<std::string> captions;
   std::string answer = "C:\\選んだ";
   bool accept = true;

@@ -117,7 +117,8 @@ class ShortcutMakerTest : public ::testing::Test {
 };
 
 TEST_F(ShortcutMakerTest, NewMakerStartsOnTheDesktopWithEmptyStrings) {
-  TShortcutMaker maker(nullptr);
+  fw::ComponentPtr<TShortcutMaker> holder(fw::Make<TShortcutMaker>(nullptr));
+  TShortcutMaker& maker = *holder;
   EXPECT_EQ(maker.Destination(), orvane::sdDeskTop);
   EXPECT_TRUE(maker.FullExePath.empty());
   EXPECT_TRUE(maker.ShortcutFolder.empty());
@@ -126,7 +127,8 @@ TEST_F(ShortcutMakerTest, NewMakerStartsOnTheDesktopWithEmptyStrings) {
 }
 
 TEST_F(ShortcutMakerTest, FolderDestinationWithoutAFolderWarnsAndFallsBackToTheDesktop) {
-  TShortcutMaker maker(nullptr);
+  fw::ComponentPtr<TShortcutMaker> holder(fw::Make<TShortcutMaker>(nullptr));
+  TShortcutMaker& maker = *holder;
   maker.SetDestination(orvane::sdAll);
   EXPECT_EQ(maker.Destination(), orvane::sdDeskTop);
   ASSERT_EQ(m_boxes.size(), 1u);
@@ -144,7 +146,8 @@ TEST_F(ShortcutMakerTest, FolderDestinationWithoutAFolderWarnsAndFallsBackToTheD
 TEST_F(ShortcutMakerTest, AllDestinationsWriteResolvableShortcutsAndMakeTheStartMenu) {
   const std::string startMenu = m_dir / "Start Menu\\sub";
   m_registry = {{"Desktop", m_dir / "Desktop"}, {"Start Menu", startMenu}};
-  TShortcutMaker maker(nullptr);
+  fw::ComponentPtr<TShortcutMaker> holder(fw::Make<TShortcutMaker>(nullptr));
+  TShortcutMaker& maker = *holder;
   maker.Folders = FakeSource();
   maker.ShortcutFolder = m_dir / "SendTo";
   maker.SetDestination(orvane::sdAll);
@@ -167,7 +170,8 @@ TEST_F(ShortcutMakerTest, AllDestinationsWriteResolvableShortcutsAndMakeTheStart
 }
 
 TEST_F(ShortcutMakerTest, FailedSaveIntoTheFolderIsReportedWithTheErrorText) {
-  TShortcutMaker maker(nullptr);
+  fw::ComponentPtr<TShortcutMaker> holder(fw::Make<TShortcutMaker>(nullptr));
+  TShortcutMaker& maker = *holder;
   maker.Folders = FakeSource();
   maker.ShortcutFolder = m_dir / "missing\\deeper";
   maker.SetDestination(orvane::sdFolder);
@@ -180,7 +184,8 @@ TEST_F(ShortcutMakerTest, FailedSaveIntoTheFolderIsReportedWithTheErrorText) {
 // The dialog's three registration buttons, with the registry values there.
 TEST_F(ShortcutMakerTest, RegistrationButtonsWriteOneShortcutEachIntoTheirFolder) {
   m_registry = {{"Programs", m_dir / "Programs"}, {"Startup", m_dir / "Startup"}, {"SendTo", m_dir / "SendTo"}};
-  orvane::TOptionF form(nullptr);
+  fw::ComponentPtr<orvane::TOptionF> holder(fw::Make<orvane::TOptionF>(nullptr));
+  orvane::TOptionF& form = *holder;
   form.ShortcutMaker1->Folders = FakeSource();
   form.ProgramPath = [this] { return m_exe; };
 
@@ -210,7 +215,8 @@ TEST_F(ShortcutMakerTest, RegistrationButtonsWriteOneShortcutEachIntoTheirFolder
 // (in particular not "\Orvane Desk.lnk" at the root of the current drive).
 TEST_F(ShortcutMakerTest, MissingRegistryValueFallsBackOnTheShellThenWritesNothing) {
   m_special = {{CSIDL_SENDTO, m_dir / "SendTo"}};
-  orvane::TOptionF form(nullptr);
+  fw::ComponentPtr<orvane::TOptionF> holder(fw::Make<orvane::TOptionF>(nullptr));
+  orvane::TOptionF& form = *holder;
   form.ShortcutMaker1->Folders = FakeSource();
   form.ProgramPath = [this] { return m_exe; };
 
