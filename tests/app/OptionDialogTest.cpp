@@ -36,9 +36,16 @@ class OptionDialogTest : public ::testing::Test {
     orvane::ProgramArgs().clear();
     ::CreateDirectoryA(Work().c_str(), nullptr);
     ::CreateDirectoryA((m_dir / "home").c_str(), nullptr);
+    // An unexpected error box would block the test: record it instead.
+    fw::TApplication::SetMessageBoxHook([this](HWND, const std::string& text, const std::string&, UINT) {
+      m_boxes.push_back(text);
+      return IDOK;
+    });
   }
   void TearDown() override {
     fw::Form::SetModalHook(nullptr);
+    fw::TApplication::SetMessageBoxHook(nullptr);
+    EXPECT_TRUE(m_boxes.empty()) << m_boxes.front();
     fw::Application().OnMinimize = nullptr;
     if (m_form) fw::Application().DestroyForms();
     orvane::ProgramArgs().clear();
@@ -80,16 +87,17 @@ class OptionDialogTest : public ::testing::Test {
   testsupport::TempDir m_dir;
   TForm1* m_form = nullptr;
   Shown m_shown;
+  std::vector<std::string> m_boxes;
 };
 
 TEST_F(OptionDialogTest, FilledFromTheSettingsAndWrittenBackKeyByKeyOnOk) {
   const std::string home = m_dir / "home";
-  testsupport::WriteFile(IniPath(),
-                         "[SType]\r\nStype=3\r\n[Home]\r\nホーム=" + home +
-                             "\r\n[column]\r\nkioku=1\r\nMinTray=1\r\nname=200\r\nsize=61\r\ntype=62\r\n"
-                             "update=63\r\nzoku=64\r\n[Tabs]\r\nmulti=0\r\nTabHide=1\r\nTabActive=2\r\n"
-                             "[sort]\r\nsort=3\r\n[window]\r\nsaveSiori=1\r\n[spi]\r\npath=C:\\spi\r\n"
-                             "[text]\r\next=.c;\r\n");
+  testsupport::WriteFile(IniPath(), "[SType]\r\nStype=3\r\n[Home]\r\nホーム=" + home +
+                                        "\r\n[column]\r\nkioku=1\r\nMinTray=1\r\nname=200\r\nsize=61\r\ntype=62\r\n"
+                                        "update=63\r\nzoku=64\r\n[Tabs]\r\nmulti=0\r\nTabHide=1\r\nTabActive=2\r\n"
+                                        "[sort]\r\nsort=3\r\n[window]\r\nsaveSiori=1\r\n[spi]\r\npath=C:\\spi\r\n"
+                                        "[text]\r\next=.c;\r\n");
+  testsupport::WriteFile(m_dir / "siori.dat", "");  // the kept bookmarks: none
   TForm1* w = Create();
   ASSERT_EQ(w->HomeFolder(), home);
 

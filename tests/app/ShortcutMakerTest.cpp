@@ -80,8 +80,7 @@ class ShortcutMakerTest : public ::testing::Test {
     ::CreateDirectoryA((m_dir / "prog").c_str(), nullptr);
     m_exe = m_dir / "prog\\ソフト.exe";  // a 0x5C second byte in the folder part's neighbour
     testsupport::WriteFile(m_exe, "MZ");
-    for (const char* f : {"Programs", "Startup", "SendTo", "Desktop"})
-      ::CreateDirectoryA((m_dir / f).c_str(), nullptr);
+    for (const char* f : {"Programs", "Startup", "SendTo", "Desktop"}) ::CreateDirectoryA((m_dir / f).c_str(), nullptr);
   }
   void TearDown() override { fw::TApplication::SetMessageBoxHook(nullptr); }
 
