@@ -665,23 +665,7 @@ void TForm1::RestoreLayout() {
 
 void TForm1::FormShow(fw::Object*) {
   if (!m_firstShow) return;
-  switch (Settings().ReadInteger("sort", "sort", 0)) {
-    case 1:
-      ShellFileSortByLastWrite1->Execute();
-      break;
-    case 2:
-      ShellFileSortByAttr1->Execute();
-      break;
-    case 3:
-      ShellFileSortBySize1->Execute();
-      break;
-    case 4:
-      ShellFileSortByType1->Execute();
-      break;
-    default:
-      ShellFileSortByName1->Execute();
-      break;
-  }
+  ApplySortOrder(Settings().ReadInteger("sort", "sort", 0));
   m_firstShow = 0;
 }
 
@@ -745,9 +729,5 @@ void TForm1::FormDestroy(fw::Object*) {
 // ------------------------------------------------------------------ commands
 
 void TForm1::Exit1Click(fw::Object*) { fw::Application().Terminate(); }
-
-// The options dialog's command comes with that dialog. It is bound now so
-// menus and shortcuts are complete.
-void TForm1::OptionClick(fw::Object*) {}
 
 }  // namespace orvane

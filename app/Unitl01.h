@@ -28,6 +28,7 @@
 namespace orvane {
 
 class TForm3;
+class TOptionF;
 
 // The list view styles of the contents list, in the order of the "Stype" codes.
 enum class TViewStyle { vsIcon, vsSmallIcon, vsReport, vsList };
@@ -198,6 +199,12 @@ class TForm1 : public fw::Form {
   // The name-input dialog: the one created at start-up, or one of this
   // window's own when it runs without it (tests).
   TForm3* NameForm();
+  // The options dialog (Unitl01Option.cpp): the one created at start-up, or
+  // one of this window's own when it runs without it (tests).
+  TOptionF* OptionForm();
+  // Runs the contents list's sort action for a stored sort order: 1 date,
+  // 2 attributes, 3 size, 4 type, anything else name.
+  void ApplySortOrder(int order);
   // The free and total bytes of the shown folder's volume. A seam: empty,
   // the contents list asks the volume; tests give figures no real volume has.
   std::function<void(std::uint64_t& freeBytes, std::uint64_t& totalBytes)> DiskSpaceQuery;
