@@ -8,6 +8,7 @@
 
 #include "framework/settings/IniFile.h"
 #include "framework/ui/Application.h"
+#include "shell/ShellDragDrop.h"
 #include "shell/ShellFolderEnum.h"
 #include "shell/ShellTreeView.h"
 
@@ -406,13 +407,7 @@ void TShellComboBox::ChosenEntry() {
   m_tree->SetNameSpace(target.get());
 }
 
-bool TShellComboBox::CanClose() {
-  std::erase_if(m_pendingDropTargets, [](fw::ComPtr<IDropTarget>& t) {
-    t->AddRef();
-    return t->Release() <= 1;
-  });
-  return m_pendingDropTargets.empty();
-}
+bool TShellComboBox::CanClose() { return PruneDropTargets(m_pendingDropTargets); }
 
 // ---------------------------------------------------------------------------
 // Settings

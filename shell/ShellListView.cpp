@@ -9,6 +9,7 @@
 #include "framework/ui/WaitCursor.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/ImageList.h"
+#include "shell/ShellDragDrop.h"
 #include "shell/ShellPopupMenu.h"
 #include "shell/Shellcst.h"
 
@@ -623,19 +624,4 @@ void TShellListView::DoContextPopup(POINT clientPt, bool& handled) {
   m_dragState = dsWait;
 }
 
-bool TShellListView::CanClose() {
-  bool canClose = true;
-  auto it = m_pendingDropTargets.begin();
-  while (it != m_pendingDropTargets.end()) {
-    ULONG refs = (*it)->AddRef();
-    (*it)->Release();
-    if (refs < 4) {
-      // Only we hold it: the shell has finished with the drop.
-      it = m_pendingDropTargets.erase(it);
-    } else {
-      canClose = false;
-      ++it;
-    }
-  }
-  return canClose;
-}
+bool TShellListView::CanClose() { return PruneDropTargets(m_pendingDropTargets); }

@@ -8,6 +8,7 @@
 #include "framework/base/Mbcs.h"
 #include "framework/ui/Application.h"
 #include "shell/ShellComboBox.h"
+#include "shell/ShellDragDrop.h"
 #include "shell/ShellFolderEnum.h"
 #include "shell/ShellPopupMenu.h"
 #include "shell/Shellnotify.h"
@@ -661,15 +662,7 @@ void TShellTreeView::ResumeChangeNotify() {
   if (m_watcher) m_watcher->SetFolders(&m_driveList);
 }
 
-bool TShellTreeView::CanClose() {
-  // A drop target that still runs an operation holds the only other
-  // reference; once it lets go, the tree's is the last one.
-  std::erase_if(m_pendingDropTargets, [](fw::ComPtr<IDropTarget>& t) {
-    t->AddRef();
-    return t->Release() <= 1;
-  });
-  return m_pendingDropTargets.empty();
-}
+bool TShellTreeView::CanClose() { return PruneDropTargets(m_pendingDropTargets); }
 
 void TShellTreeView::ShellChangeNotify() {
   CanClose();

@@ -1,0 +1,223 @@
+#include "shell/ShellDragDrop.h"
+
+#include <cstdlib>
+#include <utility>
+
+#include "framework/base/Exception.h"
+#include "shell/Shellcst.h"
+
+// ---------------------------------------------------------------------------
+// IShellDropClient defaults
+
+HRESULT IShellDropClient::DropQueryContinueDrag(BOOL escapePressed, DWORD keyState) {
+  return ShellQueryContinueDrag(escapePressed, keyState);
+}
+
+HRESULT IShellDropClient::DropGiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+// ---------------------------------------------------------------------------
+// TShellDropBridge
+
+HRESULT STDMETHODCALLTYPE TShellDropBridge::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  if (iid == IID_IUnknown || iid == IID_IDropTarget)
+    *out = static_cast<IDropTarget*>(this);
+  else if (iid == IID_IDropSource)
+    *out = static_cast<IDropSource*>(this);
+  else {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE TShellDropBridge::AddRef() { return ++m_refs; }
+
+ULONG STDMETHODCALLTYPE TShellDropBridge::Release() {
+  ULONG left = --m_refs;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT STDMETHODCALLTYPE TShellDropBridge::DragEnter(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  if (!m_client) {
+    *effect = DROPEFFECT_NONE;
+    return E_UNEXPECTED;
+  }
+  return m_client->DropDragEnter(data, keyState, pt, effect);
+}
+
+HRESULT STDMETHODCALLTYPE TShellDropBridge::DragOver(DWORD keyState, POINTL pt, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  if (!m_client) {
+    *effect = DROPEFFECT_NONE;
+    return E_UNEXPECTED;
+  }
+  return m_client->DropDragOver(keyState, pt, effect);
+}
+
+HRESULT STDMETHODCALLTYPE TShellDropBridge::DragLeave() { return m_client ? m_client->DropDragLeave() : E_UNEXPECTED; }
+
+HRESULT STDMETHODCALLTYPE TShellDropBridge::Drop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) {
+  if (!effect) return E_INVALIDARG;
+  if (!m_client) {
+    *effect = DROPEFFECT_NONE;
+    return E_UNEXPECTED;
+  }
+  return m_client->DropDrop(data, keyState, pt, effect);
+}
+
+HRESULT STDMETHODCALLTYPE TShellDropBridge::QueryContinueDrag(BOOL escapePressed, DWORD keyState) {
+  return m_client ? m_client->DropQueryContinueDrag(escapePressed, keyState) : DRAGDROP_S_CANCEL;
+}
+
+HRESULT STDMETHODCALLTYPE TShellDropBridge::GiveFeedback(DWORD effect) {
+  return m_client ? m_client->DropGiveFeedback(effect) : DRAGDROP_S_USEDEFAULTCURSORS;
+}
+
+// ---------------------------------------------------------------------------
+// TShellDropRegistration
+
+TShellDropRegistration::TShellDropRegistration(IShellDropClient* client) : m_bridge(new TShellDropBridge(client)) {}
+
+TShellDropRegistration::~TShellDropRegistration() {
+  Revoke();
+  m_bridge->Detach();
+  m_bridge->Release();
+}
+
+void TShellDropRegistration::Register(HWND window) {
+  Revoke();
+  HRESULT hr = ::RegisterDragDrop(window, m_bridge);
+  if (FAILED(hr)) throw fw::EOSError(static_cast<DWORD>(hr), "RegisterDragDrop");
+  m_window = window;
+}
+
+void TShellDropRegistration::Revoke() noexcept {
+  if (!m_window) return;
+  // The window may already be on its way out; OLE then has dropped its
+  // reference itself and the call only fails.
+  ::RevokeDragDrop(std::exchange(m_window, nullptr));
+}
+
+// ---------------------------------------------------------------------------
+// Helpers
+
+bool OffersShellData(IDataObject* data) noexcept {
+  if (!data) return false;
+  FORMATETC idList = IDLISTFormat();
+  FORMATETC hdrop = HDROPFormat();
+  return data->QueryGetData(&idList) == S_OK || data->QueryGetData(&hdrop) == S_OK;
+}
+
+HRESULT AskShellDropTarget(IDropTarget* target, IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) {
+  DWORD enterEffect = *effect;
+  target->DragEnter(data, keyState, pt, &enterEffect);
+  HRESULT hr = target->DragOver(keyState, pt, effect);
+  target->DragLeave();
+  return hr;
+}
+
+HRESULT ReplayShellDrop(IDropTarget* target, IDataObject* data, DWORD keyState, bool rightDrag, POINTL pt,
+                        DWORD* effect) {
+  DWORD withButton = keyState | (rightDrag ? MK_RBUTTON : MK_LBUTTON);
+  DWORD copy = *effect;
+  if (FAILED(target->DragEnter(data, withButton, pt, &copy))) {
+    *effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  copy = *effect;
+  if (FAILED(target->DragOver(withButton, pt, &copy))) {
+    target->DragLeave();
+    *effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+  return target->Drop(data, keyState, pt, effect);
+}
+
+bool PruneDropTargets(std::vector<fw::ComPtr<IDropTarget>>& targets) {
+  bool idle = true;
+  for (auto i = targets.size(); i-- > 0;) {
+    fw::ComPtr<IDropTarget> probe = targets[i];  // the temporary reference
+    ULONG count = probe->AddRef();               // one more, to read the count
+    probe->Release();
+    // The list entry, the temporary reference and the probe: nobody else.
+    if (count < 4)
+      targets.erase(targets.begin() + static_cast<std::ptrdiff_t>(i));
+    else
+      idle = false;
+  }
+  return idle;
+}
+
+HRESULT ShellQueryContinueDrag(BOOL escapePressed, DWORD keyState) noexcept {
+  bool left = (keyState & MK_LBUTTON) != 0;
+  bool right = (keyState & MK_RBUTTON) != 0;
+  if (escapePressed || (left && right)) return DRAGDROP_S_CANCEL;
+  if (!left && !right) return DRAGDROP_S_DROP;
+  return S_OK;
+}
+
+namespace {
+
+bool HasScrollRange(HWND window, int bar) {
+  int low = 0, high = 0;
+  return ::GetScrollRange(window, bar, &low, &high) && high > low;
+}
+
+}  // namespace
+
+void ShellAutoScroll(HWND window, int fontHeight, POINT client) {
+  RECT rc{};
+  if (!::GetClientRect(window, &rc)) return;
+  int h = std::abs(fontHeight);
+  int thumb = ::GetSystemMetrics(SM_CXHTHUMB);
+  int mv = HasScrollRange(window, SB_VERT) ? thumb : 0;
+  int mh = HasScrollRange(window, SB_HORZ) ? thumb : 0;
+  int height = rc.bottom - rc.top;
+  int width = rc.right - rc.left;
+  if (client.y < h)
+    ::SendMessageA(window, WM_VSCROLL, SB_LINEUP, 0);
+  else if (client.y > height - h - mv)
+    ::SendMessageA(window, WM_VSCROLL, SB_LINEDOWN, 0);
+  if (client.x < h)
+    ::SendMessageA(window, WM_HSCROLL, SB_LINELEFT, 0);
+  else if (client.x > width - h - mh)
+    ::SendMessageA(window, WM_HSCROLL, SB_LINERIGHT, 0);
+}
+
+bool PastDragThreshold(POINT start, int x, int y) noexcept {
+  return std::abs(x - start.x) > 5 || std::abs(y - start.y) > 5;
+}
+
+namespace {
+
+TAsyncKeyStateFunc& AsyncKeyStateFunc() {
+  static TAsyncKeyStateFunc func;
+  return func;
+}
+
+TDoDragDropFunc& DoDragDropFunc() {
+  static TDoDragDropFunc func;
+  return func;
+}
+
+}  // namespace
+
+void SetAsyncKeyStateFunc(TAsyncKeyStateFunc func) { AsyncKeyStateFunc() = std::move(func); }
+
+void SetDoDragDropFunc(TDoDragDropFunc func) { DoDragDropFunc() = std::move(func); }
+
+bool PhysicalButtonDown(bool secondary) {
+  bool swapped = ::GetSystemMetrics(SM_SWAPBUTTON) != 0;
+  int key = (secondary != swapped) ? VK_RBUTTON : VK_LBUTTON;
+  SHORT state = AsyncKeyStateFunc() ? AsyncKeyStateFunc()(key) : ::GetAsyncKeyState(key);
+  return (state & 0x8000) != 0;
+}
+
+HRESULT ShellDoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWORD* effect) {
+  if (DoDragDropFunc()) return DoDragDropFunc()(data, source, okEffects, effect);
+  return ::DoDragDrop(data, source, okEffects, effect);
+}
