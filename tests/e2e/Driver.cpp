@@ -125,6 +125,13 @@ void PostText(HWND wnd, const std::string& text) {
   for (unsigned char c : text) ::PostMessageA(wnd, WM_CHAR, c, 1);
 }
 
+bool SetText(HWND wnd, const std::string& text) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutA(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                               &result) &&
+         result == TRUE;
+}
+
 std::string BuildBinDir() {
   char path[MAX_PATH];
   DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);

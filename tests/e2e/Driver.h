@@ -54,7 +54,11 @@ std::string ClassOf(HWND wnd);
 // Posts a key press (down, char for printable keys, up) to a window of another process.
 void PostKey(HWND wnd, WORD vk);
 // Types text into a window as WM_CHAR messages (Shift-JIS double-byte characters as two).
+// Under Wine the two bytes arrive as two garbled characters: use it for ASCII.
 void PostText(HWND wnd, const std::string& text);
+// Replaces a window's text through WM_SETTEXT, which the system carries
+// across processes in the ANSI code page: Japanese text arrives whole.
+bool SetText(HWND wnd, const std::string& text);
 
 // The folder of the test executable (Orvane.exe and purger.dll are built beside it).
 std::string BuildBinDir();
