@@ -29,15 +29,9 @@ HWND ButtonNamed(HWND dialog, const std::string& caption) {
 
 bool IsChecked(HWND button) { return ::SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-// File > Options (Alt+F, O): menus belong to their process under Wine, so
-// only keys posted to the window reach them.
+// File > Options (Alt+F, O).
 HWND OpenOptions(e2e::OrvaneProcess& orvane, HWND main) {
-  UINT scan = ::MapVirtualKeyA('F', MAPVK_VK_TO_VSC);
-  LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (1 << 29);
-  ::PostMessageA(main, WM_SYSKEYDOWN, 'F', down);
-  ::PostMessageA(main, WM_SYSKEYUP, 'F', down | (1 << 30) | (1u << 31));
-  ::Sleep(300);
-  e2e::PostKey(main, 'O');
+  e2e::MenuKeys(main, 'F', {'O'});
   return orvane.WaitForWindow("OrvaneForm", "設定", 10000);
 }
 
