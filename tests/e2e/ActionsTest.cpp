@@ -5,23 +5,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <functional>
-
 #include "tests/common/TempDir.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/RemoteControls.h"
 
 namespace {
 
-HWND ContentsList(HWND main, const std::string& name) {
-  for (const auto& w : e2e::ChildWindows(main)) {
-    if (w.className != "SysListView32") continue;
-    int rows = e2e::ListRowCount(w.hwnd);
-    for (int i = 0; i < rows && i < 50; ++i)
-      if (e2e::ListCellText(w.hwnd, i, 0) == name) return w.hwnd;
-  }
-  return nullptr;
-}
+using e2e::MenuKeys;
+using e2e::WaitFor;
 
 std::vector<std::string> Names(HWND list) {
   std::vector<std::string> texts;
@@ -30,33 +21,7 @@ std::vector<std::string> Names(HWND list) {
   return texts;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    if (done()) return true;
-    ::Sleep(50);
-  }
-  return done();
-}
-
 DWORD StyleOf(HWND list) { return static_cast<DWORD>(::GetWindowLongA(list, GWL_STYLE)) & LVS_TYPEMASK; }
-
-// Alt + letter: the menu bar opens the menu with that accelerator.
-void PostAltKey(HWND wnd, char letter) {
-  UINT scan = ::MapVirtualKeyA(static_cast<UINT>(letter), MAPVK_VK_TO_VSC);
-  LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (1 << 29);
-  ::PostMessageA(wnd, WM_SYSKEYDOWN, static_cast<WPARAM>(letter), down);
-  ::PostMessageA(wnd, WM_SYSKEYUP, static_cast<WPARAM>(letter), down | (1 << 30) | (1u << 31));
-}
-
-// Opens a menu of the bar and presses the keys inside it, one at a time.
-void MenuKeys(HWND main, char barLetter, const std::vector<WORD>& keys) {
-  PostAltKey(main, barLetter);
-  for (WORD k : keys) {
-    ::Sleep(300);
-    e2e::PostKey(main, k);
-  }
-}
 
 void ClickNameHeader(HWND list) {
   HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
@@ -88,7 +53,7 @@ TEST(EndToEnd, ViewStylesSortsAndSelectAllFromTheMenus) {
   HWND main = orvane.WaitForWindow("OrvaneForm", "", 30000);
   ASSERT_NE(main, nullptr);
   HWND list = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (list = ContentsList(main, "a.txt")) != nullptr; }, 15000));
+  ASSERT_TRUE(WaitFor([&] { return (list = e2e::ListWithRow(main, "a.txt")) != nullptr; }, 15000));
   ASSERT_EQ(StyleOf(list), static_cast<DWORD>(LVS_REPORT));
 
   // View menu: list, large icons, small icons, details.

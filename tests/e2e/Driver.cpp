@@ -121,8 +121,32 @@ void PostKey(HWND wnd, WORD vk) {
   ::PostMessageA(wnd, WM_KEYUP, vk, up);
 }
 
+void PostAltKey(HWND wnd, char letter) {
+  UINT scan = ::MapVirtualKeyA(static_cast<UINT>(letter), MAPVK_VK_TO_VSC);
+  LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (1 << 29);
+  ::PostMessageA(wnd, WM_SYSKEYDOWN, static_cast<WPARAM>(letter), down);
+  ::PostMessageA(wnd, WM_SYSKEYUP, static_cast<WPARAM>(letter), down | (1 << 30) | (1u << 31));
+}
+
+void MenuKeys(HWND wnd, char barLetter, const std::vector<WORD>& keys) {
+  PostAltKey(wnd, barLetter);
+  // The menu loop must be running before the next key arrives, or the key
+  // goes to the window instead.
+  for (WORD k : keys) {
+    ::Sleep(300);
+    PostKey(wnd, k);
+  }
+}
+
 void PostText(HWND wnd, const std::string& text) {
   for (unsigned char c : text) ::PostMessageA(wnd, WM_CHAR, c, 1);
+}
+
+bool SetText(HWND wnd, const std::string& text) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutA(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                               &result) &&
+         result == TRUE;
 }
 
 std::string BuildBinDir() {

@@ -53,8 +53,18 @@ std::string ReadText(HWND wnd);
 std::string ClassOf(HWND wnd);
 // Posts a key press (down, char for printable keys, up) to a window of another process.
 void PostKey(HWND wnd, WORD vk);
+// Alt + letter: the menu bar opens the menu with that accelerator.
+void PostAltKey(HWND wnd, char letter);
+// Opens a menu of the bar (Alt + barLetter) and presses the keys inside it,
+// one at a time: menus belong to their process under Wine, so another
+// process reaches them only by keys posted to the window.
+void MenuKeys(HWND wnd, char barLetter, const std::vector<WORD>& keys);
 // Types text into a window as WM_CHAR messages (Shift-JIS double-byte characters as two).
+// Under Wine the two bytes arrive as two garbled characters: use it for ASCII.
 void PostText(HWND wnd, const std::string& text);
+// Replaces a window's text through WM_SETTEXT, which the system carries
+// across processes in the ANSI code page: Japanese text arrives whole.
+bool SetText(HWND wnd, const std::string& text);
 
 // The folder of the test executable (Orvane.exe and purger.dll are built beside it).
 std::string BuildBinDir();

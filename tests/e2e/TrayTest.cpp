@@ -4,21 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
-
 #include "tests/common/TempDir.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/RemoteControls.h"
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, DWORD ms) {
-  const ULONGLONG end = ::GetTickCount64() + ms;
-  while (::GetTickCount64() < end) {
-    if (done()) return true;
-    ::Sleep(50);
-  }
-  return done();
-}
+using e2e::WaitFor;
 
 HWND TrayWindow(const e2e::OrvaneProcess& orvane) {
   for (const auto& w : orvane.TopLevelWindows())
@@ -46,12 +38,7 @@ TEST(EndToEnd, TrayHidesFromTheMenuAndOnMinimiseAndComesBackOnAClick) {
   ASSERT_NE(tray, nullptr);
 
   // File > Iconise (Alt+F, I).
-  UINT scan = ::MapVirtualKeyA('F', MAPVK_VK_TO_VSC);
-  LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (1 << 29);
-  ::PostMessageA(main, WM_SYSKEYDOWN, 'F', down);
-  ::PostMessageA(main, WM_SYSKEYUP, 'F', down | (1 << 30) | (1u << 31));
-  ::Sleep(300);
-  e2e::PostKey(main, 'I');
+  e2e::MenuKeys(main, 'F', {'I'});
   ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }, 5000)) << "File > Iconise";
   EXPECT_FALSE(::IsIconic(main));
   ReleaseOnIcon(tray, WM_RBUTTONUP);

@@ -3,35 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/MessagePump.h"
+#include "tests/common/SharedForm.h"
 
 namespace controltest {
-namespace {
-fw::ComponentPtr<fw::Form>& SharedFormRef() {
-  static fw::ComponentPtr<fw::Form> form;
-  return form;
-}
 
-// Frees the shared form before the process ends (while the application object exists).
-class SharedFormEnvironment : public testing::Environment {
- public:
-  void TearDown() override { SharedFormRef().reset(); }
-};
-[[maybe_unused]] testing::Environment* const g_environment =
-    testing::AddGlobalTestEnvironment(new SharedFormEnvironment);
-}  // namespace
-
-fw::Form* Host::SharedForm() {
-  auto& form = SharedFormRef();
-  if (!form) {
-    fw::Application().Initialize();
-    form.reset(new fw::Form(nullptr));
-    form->SetBorderStyle(fw::TFormBorderStyle::bsNone);
-    form->SetBounds(20, 20, 700, 500);
-    form->Show();
-    Settle();
-  }
-  return form.get();
-}
+fw::Form* Host::SharedForm() { return testsupport::SharedTestForm(20, 20, 700, 500); }
 
 Host::Host() {
   fw::Form* form = SharedForm();

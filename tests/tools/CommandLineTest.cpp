@@ -10,6 +10,7 @@
 #include "framework/ui/Form.h"
 #include "framework/ui/StdCtrls.h"
 #include "tests/common/MessagePump.h"
+#include "tests/common/SharedForm.h"
 #include "tests/common/TempDir.h"
 #include "tests/tools/CommandTestSupport.h"
 #include "tools/CommandLine.h"
@@ -20,41 +21,21 @@ using cmdtest::ChildCommand;
 using cmdtest::Later;
 using cmdtest::SplitLines;
 
-// Without a window manager a shown top-level window takes seconds to go:
-// one form serves every test.
-fw::ComponentPtr<fw::Form>& SharedForm() {
-  static fw::ComponentPtr<fw::Form> form;
-  return form;
-}
-class SharedFormEnvironment : public testing::Environment {
- public:
-  void TearDown() override { SharedForm().reset(); }
-};
-[[maybe_unused]] testing::Environment* const g_environment =
-    testing::AddGlobalTestEnvironment(new SharedFormEnvironment);
-
 constexpr char kPrompt[] = "C:\\shown\\folder";
 
 class CommandLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fw::Application().Initialize();
-    auto& form = SharedForm();
-    if (!form) {
-      form.reset(new fw::Form(nullptr));
-      form->SetBorderStyle(fw::TFormBorderStyle::bsNone);
-      form->SetBounds(20, 20, 700, 500);
-      form->Show();
-    }
-    m_box = fw::Make<fw::Edit>(form.get());
-    m_box->SetParent(form.get());
+    fw::Form* form = testsupport::SharedTestForm(20, 20, 700, 500);
+    m_box = fw::Make<fw::Edit>(form);
+    m_box->SetParent(form);
     m_box->SetBounds(0, 470, 700, 20);
-    m_results = fw::Make<fw::RichEdit>(form.get());
+    m_results = fw::Make<fw::RichEdit>(form);
     m_results->SetPlainText(true);
     m_results->SetReadOnly(true);
-    m_results->SetParent(form.get());
+    m_results->SetParent(form);
     m_results->SetBounds(0, 0, 700, 460);
-    m_cmd = fw::Make<orvane::TCommandLine>(form.get(), m_box, m_results, m_history);
+    m_cmd = fw::Make<orvane::TCommandLine>(form, m_box, m_results, m_history);
     m_cmd->PromptPath = [] { return std::string(kPrompt); };
     m_box->OnKeyDown = [this](fw::Object*, WORD& key, fw::TShiftState) {
       if (m_cmd) m_cmd->KeyDown(key);

@@ -18,6 +18,7 @@
 #include "framework/ui/Menus.h"
 #include "framework/ui/StdCtrls.h"
 #include "tests/common/MessagePump.h"
+#include "tests/common/SharedForm.h"
 #include "tests/common/TempDir.h"
 #include "tests/tools/CommandTestSupport.h"
 #include "tools/SearchTab.h"
@@ -27,19 +28,6 @@ namespace {
 using orvane::TSearchTab;
 using testsupport::TempDir;
 using testsupport::WriteFile;
-
-// Without a window manager a top-level window takes seconds to go: one form
-// serves every test.
-fw::ComponentPtr<fw::Form>& SharedForm() {
-  static fw::ComponentPtr<fw::Form> form;
-  return form;
-}
-class SearchFormEnvironment : public testing::Environment {
- public:
-  void TearDown() override { SharedForm().reset(); }
-};
-[[maybe_unused]] testing::Environment* const g_environment =
-    testing::AddGlobalTestEnvironment(new SearchFormEnvironment);
 
 void MakeDir(const std::string& path) { ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr)) << path; }
 
@@ -74,23 +62,16 @@ void PrintTo(const Found& f, std::ostream* os) { *os << f.folder << "|" << f.nam
 class SearchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fw::Application().Initialize();
-    auto& form = SharedForm();
-    if (!form) {
-      form.reset(new fw::Form(nullptr));
-      form->SetBorderStyle(fw::TFormBorderStyle::bsNone);
-      form->SetBounds(20, 20, 700, 300);
-      form->Show();
-    }
-    m_page = fw::Make<fw::Panel>(form.get());
-    m_page->SetParent(form.get());
+    fw::Form* form = testsupport::SharedTestForm(20, 20, 700, 300);
+    m_page = fw::Make<fw::Panel>(form);
+    m_page->SetParent(form);
     m_page->SetAlign(fw::TAlign::alClient);
-    m_status = fw::Make<fw::StatusBar>(form.get());
-    m_status->SetParent(form.get());
+    m_status = fw::Make<fw::StatusBar>(form);
+    m_status->SetParent(form);
     m_status->SetAlign(fw::TAlign::alBottom);
     m_status->AddPanel(500);
     m_status->AddPanel(50);
-    m_tab = fw::Make<TSearchTab>(form.get(), m_page, m_status);
+    m_tab = fw::Make<TSearchTab>(form, m_page, m_status);
     m_tab->ObjectCount = [this] {
       m_statusAtEnd = m_status->Panels(0)->Text();
       return 7;
