@@ -7,6 +7,14 @@ set(ORVANE_PACKAGE_BINDIR ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 set(ORVANE_SETUP_FILE ${CMAKE_BINARY_DIR}/Orvane-${ORVANE_VERSION}-setup.exe)
 set(ORVANE_ZIP_FILE ${CMAKE_BINARY_DIR}/Orvane-${ORVANE_VERSION}.zip)
 set(ORVANE_ICON_FILE ${PROJECT_SOURCE_DIR}/resources/Orvane.ico)
+# A release's setup program is made once and downloaded often: the strongest
+# compression. Every other build makes one for the tests after each link,
+# where LZMA over the unstripped program would cost a minute each time.
+if(CMAKE_BUILD_TYPE STREQUAL "Release")
+  set(ORVANE_SETUP_COMPRESSOR "/SOLID lzma")
+else()
+  set(ORVANE_SETUP_COMPRESSOR "zlib")
+endif()
 set(ORVANE_NSIS_SCRIPT ${ORVANE_GENERATED_DIR}/Orvane.nsi)
 configure_file(${PROJECT_SOURCE_DIR}/resources/Orvane.nsi.in ${ORVANE_NSIS_SCRIPT} @ONLY)
 
