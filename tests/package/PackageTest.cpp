@@ -105,7 +105,7 @@ bool SameFileContents(const std::string& a, const std::string& b) {
   return !x.empty() && x == testsupport::ReadFile(b);
 }
 
-// Starts the program, waits for its main window, closes it: true when all went well.
+// Starts the program, waits for its main window and closes it.
 void StartsAndCloses(const std::string& exe) {
   e2e::OrvaneProcess orvane;
   ASSERT_TRUE(orvane.Start(exe)) << exe;
@@ -219,7 +219,7 @@ TEST_F(PackageTest, InstallsIntoTheUsersProgramsFolderAndItsQuietUninstallRemove
   EXPECT_FALSE(KeyExists());
 }
 
-TEST_F(PackageTest, UninstallRefusesWhileTheProgramRunsAndLeavesTheInstallWhole) {
+TEST_F(PackageTest, SetupAndUninstallRefuseWhileTheProgramRunsAndLeaveTheInstallWhole) {
   testsupport::TempDir tmp;
   const std::string dir = tmp / "Orvane";
   ASSERT_EQ(Install(dir), 0);
@@ -228,6 +228,8 @@ TEST_F(PackageTest, UninstallRefusesWhileTheProgramRunsAndLeavesTheInstallWhole)
     ASSERT_TRUE(orvane.Start(dir + "\\Orvane.exe"));
     HWND main = orvane.WaitForWindow("OrvaneForm", "", 30000);
     ASSERT_NE(main, nullptr);
+    // Installing over it would skip the held executable and still report success.
+    EXPECT_NE(Install(dir), 0);
     EXPECT_NE(UninstallInPlace(dir), 0);
     EXPECT_TRUE(Exists(dir + "\\Orvane.exe"));
     EXPECT_TRUE(Exists(dir + "\\purger.dll"));
