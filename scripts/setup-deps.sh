@@ -7,7 +7,7 @@ need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for p in cmake ninja-build g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 \
          mingw-w64-i686-dev wine wine32:i386 xvfb xdotool x11-apps imagemagick locales googletest \
-         fonts-ipafont-gothic; do
+         fonts-ipafont-gothic nsis unzip; do
   have_pkg "$p" || need+=("$p")
 done
 
