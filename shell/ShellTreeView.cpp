@@ -55,7 +55,8 @@ std::string ParentOfPath(const std::string& path) {
 
 }  // namespace
 
-TShellTreeView::TShellTreeView(fw::Component* owner) : fw::TreeView(owner) {
+TShellTreeView::TShellTreeView(fw::Component* owner)
+    : fw::TreeView(owner), m_dropRegistration(std::make_unique<TShellDropRegistration>(this)) {
   SetHideSelection(false);
   GetDriveList(m_driveList);
   m_watcher = new TShDirWatcher(
@@ -115,6 +116,8 @@ void TShellTreeView::CreateWnd() {
   // them); only a tree without nodes builds its root here.
   EnsureRoot();
   ResumeChangeNotify();
+  // Folders dragged from anywhere can be dropped on the tree's nodes.
+  m_dropRegistration->Register(m_handle);
 }
 
 void TShellTreeView::DestroyWnd() {
@@ -172,6 +175,32 @@ LRESULT TShellTreeView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case kIconSettingsMessage:
       Guarded([this] { ResetIcons(); });
       return 0;
+    case WM_DESTROY:
+      m_dropRegistration->Revoke();
+      break;
+    case WM_LBUTTONDOWN: {
+      Guarded([&] { LeftButtonDown(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))); });
+      LRESULT result = fw::TreeView::WndProc(msg, wp, lp);
+      Guarded([this] { AfterButtonDown(false); });
+      return result;
+    }
+    case WM_RBUTTONDOWN: {
+      Guarded([&] { RightButtonDown(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))); });
+      LRESULT result = fw::TreeView::WndProc(msg, wp, lp);
+      Guarded([this] { AfterButtonDown(true); });
+      return result;
+    }
+    case WM_LBUTTONUP:
+      Guarded([this] { LeftButtonUp(); });
+      break;
+    case WM_MOUSEMOVE: {
+      LRESULT result = fw::TreeView::WndProc(msg, wp, lp);
+      Guarded([&] { MouseMoved(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))); });
+      return result;
+    }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wp) == m_handle) return ContextMenuMessage(wp, lp);
+      break;
     default:
       break;
   }
