@@ -154,6 +154,7 @@ class TShellTreeView : public fw::TreeView,
   void CreateWnd() override;
   void DestroyWnd() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool CNNotify(NMHDR* header, LRESULT& result) override;
   void Notification(fw::Component* component, fw::Operation operation) override;
   bool CanChange(fw::TreeNode* node) override;
   void Change(fw::TreeNode* node) override;
@@ -217,6 +218,7 @@ class TShellTreeView : public fw::TreeView,
   POINT m_dragStartPoint{};
   int m_hoverCount = 0;
   bool m_rightDragging = false;
+  bool m_contextPopupAsked = false;  // the right click's report asked the owner
   std::unique_ptr<TShellDragObject> m_dragObject;
   std::unique_ptr<TShellDropRegistration> m_dropRegistration;
   bool m_includeHidden = true;

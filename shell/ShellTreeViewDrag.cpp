@@ -4,9 +4,12 @@
 // as an OLE drop target: drops go to the shell's own drop target of the
 // folder under the pointer, which decides what happens.
 
+#include <utility>
+
 #include "framework/ui/Application.h"
 #include "framework/ui/Menus.h"
 #include "shell/ShellComboBox.h"
+#include "shell/ShellCurrentDirectory.h"
 #include "shell/ShellPopupMenu.h"
 #include "shell/ShellTreeView.h"
 
@@ -99,6 +102,7 @@ void TShellTreeView::AfterButtonDown(bool right) {
   // this window. A wait still pending with the button already up is that
   // click, and is finished here.
   if (right) {
+    m_contextPopupAsked = false;
     if (m_dragState != dsRWaitDragging || PhysicalButtonDown(true)) return;
     // A right click whose menu was not shown (none linked, or handled
     // elsewhere) must not leave the tree refusing every selection change.
@@ -156,7 +160,31 @@ void TShellTreeView::BeginDrag() {
 // ---------------------------------------------------------------------------
 // Context menu
 
+bool TShellTreeView::CNNotify(NMHDR* header, LRESULT& result) {
+  if (header->code != NM_RCLICK || m_dragState != dsRWaitDragging) return fw::TreeView::CNNotify(header, result);
+  // The control reports the end of a right click here, before it raises a
+  // context-menu message of its own -- which not every version of the
+  // control sends to itself. The menu is shown from here, for the point
+  // where the button went down.
+  POINT client = m_dragStartPoint;
+  bool handled = false;
+  if (OnContextPopup) OnContextPopup(this, client, handled);
+  m_contextPopupAsked = true;
+  if (!handled) {
+    try {
+      handled = ShellContextPopup(client);
+    } catch (const std::exception& e) {
+      fw::HandleException(e);
+      handled = true;
+    }
+  }
+  result = handled ? 1 : 0;
+  return true;
+}
+
 LRESULT TShellTreeView::ContextMenuMessage(WPARAM wp, LPARAM lp) {
+  // The right click's own report has asked the owner already.
+  bool asked = std::exchange(m_contextPopupAsked, false);
   POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
   if (pt.x == -1 && pt.y == -1) {  // from the keyboard: under the control's corner
     pt = POINT{4, 4};
@@ -165,7 +193,7 @@ LRESULT TShellTreeView::ContextMenuMessage(WPARAM wp, LPARAM lp) {
   POINT client = pt;
   ::ScreenToClient(m_handle, &client);
   bool handled = false;
-  if (OnContextPopup) OnContextPopup(this, client, handled);
+  if (OnContextPopup && !asked) OnContextPopup(this, client, handled);
   if (!handled) {
     try {
       handled = ShellContextPopup(client);
@@ -192,6 +220,13 @@ bool TShellTreeView::ShellContextPopup(POINT client) {
   POINT screen = client;
   ::ClientToScreen(m_handle, &screen);
   fw::TreeNode* node = DropTarget();
+  // The control may have taken the highlight back during its own handling
+  // of the click (it does on the selected node): the node is where the
+  // button went down, shown highlighted while its menu is up.
+  if (!node) {
+    node = GetNodeAt(m_dragStartPoint.x, m_dragStartPoint.y);
+    SetDropTarget(node);
+  }
   // The desktop root has no shell menu here.
   if (!IsCorrectNode(node) || FolderItemOfNode(node)->GetLevel() == 0) return false;
   SuspendChangeNotify();
@@ -202,7 +237,15 @@ bool TShellTreeView::ShellContextPopup(POINT client) {
   m_commandList.SetParentItemID(item->GetParentItemID());
   m_commandList.Add(item->GetItemID());
   m_popupMenu->SetPopupComponent(this);
+  // The system deletes no folder that is the current directory (which
+  // follows the folder the list shows): out of it while the menu runs, back
+  // afterwards if it is still there.
+  const std::string folder = item->GetPath();
+  const std::string cwd = shellcwd::CurrentDirectory();
+  const bool inside = !folder.empty() && shellcwd::IsSameOrInside(cwd, folder);
+  if (inside) ::SetCurrentDirectoryA(shellcwd::ParentOfPath(folder).c_str());
   int code = m_popupMenu->DoContextMenu(m_commandList, screen);
+  if (inside) ::SetCurrentDirectoryA(cwd.c_str());  // fails harmlessly when it went
   ContextMenuCommand(code, node, parentIfSelected);
   return true;
 }

@@ -325,6 +325,11 @@ struct Pane {
     ::PostMessageA(tree->Handle(), queuedAfter, 0, queuedAt);
     ::SendMessageA(tree->Handle(), down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, At(p));
   }
+  // Scrolls so that a node is the first row: the rows below it are away
+  // from the edges that scroll during a drag.
+  void ShowFromTop(fw::TreeNode* node) {
+    ::SendMessageA(tree->Handle(), TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(node->ItemId()));
+  }
   HTREEITEM DropHilite() {
     return reinterpret_cast<HTREEITEM>(::SendMessageA(tree->Handle(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
   }
@@ -427,7 +432,10 @@ TEST(ShellTreeMenu, DeleteOfTheSelectedFolderSelectsItsParentAndRefreshesAllThre
   p.tree->SelectNode(b);
   Buttons buttons;
   p.menu->code = kShellMenuCodeDelete;
-  p.menu->action = [&] { ::RemoveDirectoryA((f / "a\\b").c_str()); };
+  // The list shows the folder, so it is the process's current directory;
+  // the shell's delete must still be able to remove it.
+  ASSERT_EQ(p.list->GetPath(), f / "a\\b");
+  p.menu->action = [&] { EXPECT_TRUE(::RemoveDirectoryA((f / "a\\b").c_str())); };
   POINT at = p.LabelPoint(b);
   p.Press(WM_RBUTTONDOWN, at, WM_RBUTTONUP, p.At(at));
 
@@ -609,6 +617,7 @@ TEST(ShellTreeDrop, HoveringOpensAFolderOnlyAfterThirtyRepeatedDragOvers) {
   fw::TreeNode* a = p.Node(f / "a");
   ASSERT_TRUE(a->HasChildren());
   ASSERT_FALSE(a->Expanded());
+  p.ShowFromTop(p.Node(f.dir.Path()));
   FakeData data(FakeData::kShellItems, f.dir.Path(), {"note.txt"});
   POINTL over = p.ScreenPoint(p.LabelPoint(a));
   DWORD effect = DROPEFFECT_COPY;
@@ -627,6 +636,7 @@ TEST(ShellTreeDrop, HoveringOpensAFolderOnlyAfterThirtyRepeatedDragOvers) {
   EXPECT_EQ(p.tree->HoverCount(), 0);
   // Moving to another folder starts the count again.
   fw::TreeNode* d = p.Node(f / "d");
+  p.ShowFromTop(p.Node(f.dir.Path()));
   POINTL overD = p.ScreenPoint(p.LabelPoint(d));
   TreeTarget(p)->DragOver(MK_LBUTTON, overD, &effect);
   TreeTarget(p)->DragOver(MK_LBUTTON, overD, &effect);
