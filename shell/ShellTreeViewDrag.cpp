@@ -125,8 +125,7 @@ bool TShellTreeView::CanBeginDrag(POINT pt, int x, int y) {
   TShellFolderItem* item = FolderItemOfNode(node);
   if (item->GetLevel() == 0) return false;
   if (!PhysicalButtonDown(m_dragState == dsRWaitDragging)) return false;
-  if (!item->HasShAttributesOf(iaCanCopy) && !item->HasShAttributesOf(iaCanMove) &&
-      !item->HasShAttributesOf(iaCanLink))
+  if (!item->HasShAttributesOf(iaCanCopy) && !item->HasShAttributesOf(iaCanMove) && !item->HasShAttributesOf(iaCanLink))
     return false;
   if (!PastDragThreshold(pt, x, y)) return false;
   bool canDrag = true;
@@ -316,8 +315,7 @@ void TShellTreeView::DoDragOver(fw::TreeNode* node, DWORD keyState, int x, int y
 
 bool TShellTreeView::CanDragDrop(fw::TreeNode* node, DWORD keyState, int x, int y, DWORD* effect) {
   bool defaultAction = true;
-  if (OnShDragDrop)
-    OnShDragDrop(this, m_dragObject.get(), node, KeyStateToShiftState(keyState), x, y, defaultAction);
+  if (OnShDragDrop) OnShDragDrop(this, m_dragObject.get(), node, KeyStateToShiftState(keyState), x, y, defaultAction);
   if (!defaultAction) {
     SetDropTarget(nullptr);
     *effect = DROPEFFECT_NONE;
