@@ -178,7 +178,9 @@ void TShellComboList::Clear() {
 // TShellComboBox
 
 TShellComboBox::TShellComboBox(fw::Component* owner)
-    : fw::ComboBox(owner), m_list(std::make_unique<TShellComboList>(this)) {
+    : fw::ComboBox(owner),
+      m_dropRegistration(std::make_unique<TShellDropRegistration>(this)),
+      m_list(std::make_unique<TShellComboList>(this)) {
   SetStyle(fw::TComboBoxStyle::csDropDownList);
   SetWidth(300);
 }
@@ -203,11 +205,14 @@ void TShellComboBox::CreateWnd() {
     UniqueIDList saved = std::move(m_savedNameSpace);
     SetNameSpace(saved.get());
   }
+  // What is dropped on the box goes into the folder it shows.
+  m_dropRegistration->Register(m_handle);
 }
 
 LRESULT TShellComboBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_DESTROY) {
     if (LPCITEMIDLIST ns = GetNameSpace()) m_savedNameSpace = UniqueIDList::CopyOf(ns);
+    m_dropRegistration->Revoke();
   }
   return fw::ComboBox::WndProc(msg, wp, lp);
 }

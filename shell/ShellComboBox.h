@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "framework/ui/StdCtrls.h"
+#include "shell/ShellDragDrop.h"
 #include "shell/ShellItems.h"
 
 namespace fw {
@@ -105,7 +106,7 @@ using TShellComboDragEvent = std::function<void(fw::Object* sender, TShellDragOb
 using TShellComboDropEvent = std::function<void(fw::Object* sender, TShellDragObject* dragObject, TShellComboItem* item,
                                                 fw::TShiftState shift, int x, int y, bool& defaultAction)>;
 
-class TShellComboBox : public fw::ComboBox {
+class TShellComboBox : public fw::ComboBox, public IShellDropClient {
  public:
   static constexpr int kMinRowHeight = 18;
 
@@ -154,6 +155,11 @@ class TShellComboBox : public fw::ComboBox {
   TShellComboDragEvent OnShDragOver;
   TShellComboDropEvent OnShDragDrop;
 
+  // The data of the drag over the box, or null.
+  TShellDragObject* DragObject() const noexcept { return m_dragObject.get(); }
+  // The box's face towards OLE: drops go into the folder it shows.
+  IDropTarget* DropTargetInterface() const noexcept { return m_dropRegistration->Target(); }
+
   // Row geometry and painting (public for tests that draw into a bitmap).
   int RowHeight();
   void DrawItem(const DRAWITEMSTRUCT& dis);
@@ -166,9 +172,25 @@ class TShellComboBox : public fw::ComboBox {
   bool CNDrawItem(DRAWITEMSTRUCT* dis) override;
   bool CNMeasureItem(MEASUREITEMSTRUCT* mis) override;
 
+  // Drag and drop hooks, each raising its event. pt as OLE gives it (screen).
+  virtual bool CanDragEnter(DWORD keyState, POINTL pt, DWORD* effect);
+  virtual void DoDragOver(TShellComboItem* item, DWORD keyState, POINTL pt);
+  virtual bool CanDragDrop(TShellComboItem* item, DWORD keyState, POINTL pt, DWORD* effect);
+  virtual void DoDragLeave();
+  // The shell's drop target for an entry's folder. Virtual so that tests can
+  // put a recording target in the shell's place.
+  virtual bool GetEntryDropTarget(TShellComboItem* item, fw::ComPtr<IDropTarget>& target);
+
  private:
   friend class TShellComboList;
   void ChosenEntry();
+  // The current entry when drops may go into it, else null.
+  TShellComboItem* DropEntry();
+  // IShellDropClient (ShellComboBoxDrag.cpp)
+  HRESULT DropDragEnter(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override;
+  HRESULT DropDragOver(DWORD keyState, POINTL pt, DWORD* effect) override;
+  HRESULT DropDragLeave() override;
+  HRESULT DropDrop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override;
 
   bool m_includeHidden = true;
   TShVirtuaItems m_shVirtuaItems = kDefaultShVirtuaItems;
@@ -177,6 +199,8 @@ class TShellComboBox : public fw::ComboBox {
   bool m_rightDragging = false;
   UniqueIDList m_savedNameSpace;
   std::vector<fw::ComPtr<IDropTarget>> m_pendingDropTargets;
+  std::unique_ptr<TShellDragObject> m_dragObject;
+  std::unique_ptr<TShellDropRegistration> m_dropRegistration;
   std::unique_ptr<TShellComboList> m_list;
   TShellTreeView* m_tree = nullptr;  // not owned
   int m_updateCount = 0;

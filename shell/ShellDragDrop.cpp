@@ -3,7 +3,13 @@
 #include <cstdlib>
 #include <utility>
 
+#include <shlobj.h>
+
+#include <cstring>
+
 #include "framework/base/Exception.h"
+#include "framework/base/Handle.h"
+#include "shell/ShellItems.h"
 #include "shell/Shellcst.h"
 
 // ---------------------------------------------------------------------------
@@ -220,4 +226,60 @@ bool PhysicalButtonDown(bool secondary) {
 HRESULT ShellDoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWORD* effect) {
   if (DoDragDropFunc()) return DoDragDropFunc()(data, source, okEffects, effect);
   return ::DoDragDrop(data, source, okEffects, effect);
+}
+
+namespace {
+
+// A medium read from a data object, released however the reading ends.
+struct OwnedMedium {
+  STGMEDIUM medium{};
+  bool held = false;
+  ~OwnedMedium() {
+    if (held) ::ReleaseStgMedium(&medium);
+  }
+};
+
+// Whether a CF_HDROP block names at least one file and ends inside itself:
+// the system's reader trusts the block's offset and walks to a double NUL.
+bool HDropBlockIsSound(IDataObject* data) {
+  FORMATETC format = HDROPFormat();
+  OwnedMedium owned;
+  if (data->GetData(&format, &owned.medium) != S_OK) return false;
+  owned.held = true;
+  if (owned.medium.tymed != TYMED_HGLOBAL || !owned.medium.hGlobal) return false;
+  std::size_t size = ::GlobalSize(owned.medium.hGlobal);
+  fw::GlobalLockGuard<const char> lock(owned.medium.hGlobal);
+  if (!lock || size < sizeof(DROPFILES)) return false;
+  const auto* header = reinterpret_cast<const DROPFILES*>(lock.get());
+  std::size_t at = header->pFiles;
+  if (at < sizeof(DROPFILES) || at >= size) return false;
+  // Names are NUL-separated, the list ends with an empty name; wide names
+  // (from programs that write UTF-16) the same in two-byte units.
+  const char* names = lock.get() + at;
+  std::size_t unit = header->fWide ? 2 : 1;
+  std::size_t count = (size - at) / unit;
+  auto isNul = [&](std::size_t i) {
+    if (unit == 1) return names[i] == '\0';
+    WCHAR c;
+    std::memcpy(&c, names + 2 * i, sizeof c);
+    return c == L'\0';
+  };
+  if (count < 2 || isNul(0)) return false;  // no file at all
+  for (std::size_t i = 1; i < count; ++i)
+    if (isNul(i) && isNul(i - 1)) return true;
+  return false;
+}
+
+}  // namespace
+
+std::unique_ptr<TShellDragObject> MakeReadableDragObject(IDataObject* data) {
+  if (!data) return nullptr;
+  FORMATETC idList = IDLISTFormat();
+  FORMATETC hdrop = HDROPFormat();
+  auto object = std::make_unique<TShellDragObject>(data);
+  // The shell reads the item list first when there is one, so that is the
+  // one that has to be sound; a file list stands in only without it.
+  if (data->QueryGetData(&idList) == S_OK) return object->GetDragItemIDs().Count() > 0 ? std::move(object) : nullptr;
+  if (data->QueryGetData(&hdrop) == S_OK && HDropBlockIsSound(data)) return object;
+  return nullptr;
 }

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "framework/base/ComPtr.h"
@@ -133,3 +134,9 @@ using TDoDragDropFunc = std::function<HRESULT(IDataObject* data, IDropSource* so
 void SetDoDragDropFunc(TDoDragDropFunc func);
 // Runs the drag loop (DoDragDrop or the installed double).
 HRESULT ShellDoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWORD* effect);
+
+// The drag object of a data object that names something to drop, else null:
+// one that offers neither shell format, or whose data is missing or
+// malformed (nothing can be read from it), is refused like any foreign data.
+class TShellDragObject;
+std::unique_ptr<TShellDragObject> MakeReadableDragObject(IDataObject* data);

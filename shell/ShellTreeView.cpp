@@ -8,6 +8,7 @@
 #include "framework/base/Mbcs.h"
 #include "framework/ui/Application.h"
 #include "shell/ShellComboBox.h"
+#include "shell/ShellCurrentDirectory.h"
 #include "shell/ShellDragDrop.h"
 #include "shell/ShellFolderEnum.h"
 #include "shell/ShellPopupMenu.h"
@@ -28,34 +29,10 @@ void Guarded(F&& f) {
   }
 }
 
-std::string CurrentDirectory() {
-  char buf[MAX_PATH * 2] = {};
-  DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
-  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
-}
-
-// Whether path is folder itself or lies inside it (compared as the system
-// compares names: without regard to case).
-bool IsSameOrInside(const std::string& path, const std::string& folder) {
-  if (folder.empty() || path.size() < folder.size()) return false;
-  if (::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path.c_str(), static_cast<int>(folder.size()),
-                       folder.c_str(), static_cast<int>(folder.size())) != CSTR_EQUAL)
-    return false;
-  return path.size() == folder.size() || path[folder.size()] == '\\';
-}
-
-// "C:\a\b" -> "C:\a"; "C:\a" -> "C:\".
-std::string ParentOfPath(const std::string& path) {
-  std::size_t slash = fw::FindLastChar(path, '\\');
-  if (slash == std::string::npos) return path;
-  std::string parent = path.substr(0, slash);
-  if (parent.size() == 2 && parent[1] == ':') parent += '\\';
-  return parent;
-}
-
 }  // namespace
 
-TShellTreeView::TShellTreeView(fw::Component* owner) : fw::TreeView(owner) {
+TShellTreeView::TShellTreeView(fw::Component* owner)
+    : fw::TreeView(owner), m_dropRegistration(std::make_unique<TShellDropRegistration>(this)) {
   SetHideSelection(false);
   GetDriveList(m_driveList);
   m_watcher = new TShDirWatcher(
@@ -115,6 +92,8 @@ void TShellTreeView::CreateWnd() {
   // them); only a tree without nodes builds its root here.
   EnsureRoot();
   ResumeChangeNotify();
+  // Folders dragged from anywhere can be dropped on the tree's nodes.
+  m_dropRegistration->Register(m_handle);
 }
 
 void TShellTreeView::DestroyWnd() {
@@ -172,6 +151,32 @@ LRESULT TShellTreeView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case kIconSettingsMessage:
       Guarded([this] { ResetIcons(); });
       return 0;
+    case WM_DESTROY:
+      m_dropRegistration->Revoke();
+      break;
+    case WM_LBUTTONDOWN: {
+      Guarded([&] { LeftButtonDown(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))); });
+      LRESULT result = fw::TreeView::WndProc(msg, wp, lp);
+      Guarded([this] { AfterButtonDown(false); });
+      return result;
+    }
+    case WM_RBUTTONDOWN: {
+      Guarded([&] { RightButtonDown(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))); });
+      LRESULT result = fw::TreeView::WndProc(msg, wp, lp);
+      Guarded([this] { AfterButtonDown(true); });
+      return result;
+    }
+    case WM_LBUTTONUP:
+      Guarded([this] { LeftButtonUp(); });
+      break;
+    case WM_MOUSEMOVE: {
+      LRESULT result = fw::TreeView::WndProc(msg, wp, lp);
+      Guarded([&] { MouseMoved(static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))); });
+      return result;
+    }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wp) == m_handle) return ContextMenuMessage(wp, lp);
+      break;
     default:
       break;
   }
@@ -609,9 +614,9 @@ void TShellTreeView::Edit(fw::TreeNode* node, std::string& text) {
   // directory. Step out of it for the rename, and come back to the folder
   // under its new name.
   const std::string oldPath = item->GetPath();
-  const std::string cwd = CurrentDirectory();
-  const bool inside = IsSameOrInside(cwd, oldPath);
-  if (inside) ::SetCurrentDirectoryA(ParentOfPath(oldPath).c_str());
+  const std::string cwd = shellcwd::CurrentDirectory();
+  const bool inside = shellcwd::IsSameOrInside(cwd, oldPath);
+  if (inside) ::SetCurrentDirectoryA(shellcwd::ParentOfPath(oldPath).c_str());
   bool renamed = item->Rename(text);
   if (inside) {
     std::string back = cwd;

@@ -22,6 +22,7 @@
 
 #include "framework/ui/TreeView.h"
 #include "shell/ShellCtrlList.h"
+#include "shell/ShellDragDrop.h"
 #include "shell/ShellItems.h"
 #include "shell/ShellListView.h"
 
@@ -42,7 +43,8 @@ using TShellTreeDropEvent = std::function<void(fw::Object* sender, TShellDragObj
 class TShellTreeView : public fw::TreeView,
                        public TShellTreeLink,
                        public TShellFolderTreeOwner,
-                       public TShellDeviceChangeClient {
+                       public TShellDeviceChangeClient,
+                       public IShellDropClient {
  public:
   // The history keeps at most this many steps back.
   static constexpr std::size_t kMaxUndo = 9;
@@ -118,6 +120,16 @@ class TShellTreeView : public fw::TreeView,
   // The drag start machine; the mouse handling sets it.
   TShDragState GetDragState() const noexcept { return m_dragState; }
   void SetDragState(TShDragState state) noexcept { m_dragState = state; }
+  // The node shown as the drop target (a press waiting to become a click or
+  // a drag, a drag hovering over it); null without one.
+  fw::TreeNode* DropHighlight() const { return DropTarget(); }
+  // The data of the drag over the tree, or null.
+  TShellDragObject* DragObject() const noexcept { return m_dragObject.get(); }
+  // Consecutive drag-over calls on the same node (auto-expansion).
+  int HoverCount() const noexcept { return m_hoverCount; }
+  // The tree's face towards OLE (drop target and drop source).
+  IDropTarget* DropTargetInterface() const noexcept { return m_dropRegistration->Target(); }
+  IDropSource* DropSourceInterface() const noexcept { return m_dropRegistration->Source(); }
 
   // ---- notifications
   // Volume arrival or removal (queued on the watcher's delay, then ShellDelay).
@@ -142,11 +154,31 @@ class TShellTreeView : public fw::TreeView,
   void CreateWnd() override;
   void DestroyWnd() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+  bool CNNotify(NMHDR* header, LRESULT& result) override;
   void Notification(fw::Component* component, fw::Operation operation) override;
   bool CanChange(fw::TreeNode* node) override;
   void Change(fw::TreeNode* node) override;
   bool CanExpand(fw::TreeNode* node) override;
   bool CanEdit(fw::TreeNode* node) override;
+
+  // ---- drag and drop hooks, each raising its event
+  // Whether a drag may start from the highlighted node: the button that began
+  // the wait still down, a copy/move/link capability, and the pointer more
+  // than 5 pixels away from where the button went down. x, y: client.
+  virtual bool CanBeginDrag(POINT pt, int x, int y);
+  // pt as OLE gives it (screen). False refuses the drag (effect none).
+  virtual bool CanDragEnter(DWORD keyState, POINTL pt, DWORD* effect);
+  // x, y: client.
+  virtual void DoDragOver(fw::TreeNode* node, DWORD keyState, int x, int y);
+  virtual bool CanDragDrop(fw::TreeNode* node, DWORD keyState, int x, int y, DWORD* effect);
+  virtual void DoDragLeave();
+  // The shell's drop target for a node's folder. Virtual so that tests can
+  // put a recording target in the shell's place (under Wine the shell's
+  // targets accept drops without doing anything).
+  virtual bool GetNodeDropTarget(fw::TreeNode* node, fw::ComPtr<IDropTarget>& target);
+  // The shell context menu of the highlighted node after a right click;
+  // true when it was shown (the click is then handled).
+  bool ShellContextPopup(POINT client);
   void Edit(fw::TreeNode* node, std::string& text) override;
   void Delete(fw::TreeNode* node) override;
   void GetImageIndex(fw::TreeNode* node) override;
@@ -165,7 +197,30 @@ class TShellTreeView : public fw::TreeView,
   void RebuildCombo();
   void NotifyThreadTerminate(fw::Object* watcher);
 
+  // Mouse (ShellTreeViewDrag.cpp).
+  void LeftButtonDown(int x, int y);
+  void LeftButtonUp();
+  void RightButtonDown(int x, int y);
+  void AfterButtonDown(bool right);
+  void MouseMoved(int x, int y);
+  void BeginDrag();
+  void ContextMenuCommand(int code, fw::TreeNode* node, fw::TreeNode* parentIfSelected);
+  LRESULT ContextMenuMessage(WPARAM wp, LPARAM lp);
+  bool NodeAcceptsDrops(fw::TreeNode* node);
+  void EndDragOver();
+  // IShellDropClient
+  HRESULT DropDragEnter(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override;
+  HRESULT DropDragOver(DWORD keyState, POINTL pt, DWORD* effect) override;
+  HRESULT DropDragLeave() override;
+  HRESULT DropDrop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override;
+
   TShDragState m_dragState = dsWait;
+  POINT m_dragStartPoint{};
+  int m_hoverCount = 0;
+  bool m_rightDragging = false;
+  bool m_contextPopupAsked = false;  // the right click's report asked the owner
+  std::unique_ptr<TShellDragObject> m_dragObject;
+  std::unique_ptr<TShellDropRegistration> m_dropRegistration;
   bool m_includeHidden = true;
   TShVirtuaItems m_shVirtuaItems = kDefaultShVirtuaItems;
   std::vector<std::string> m_driveList;
