@@ -32,7 +32,7 @@ void Run(const char* name, int count, const std::function<void(int)>& body) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   ShellidfuncScope shell;
   testsupport::TempDir dir;
 
@@ -64,11 +64,23 @@ int main() {
     UniqueIDList l;
     GetIDListFromPath(deep, l);
   });
-  RunStartupBenchmarks();  // tests/bench/StartupBench.cpp
-  RunListBenchmarks();     // tests/bench/ListBench.cpp
-  RunCommandBenchmarks();  // tests/bench/CommandBench.cpp
-  RunNavBenchmarks();      // tests/bench/NavBench.cpp
-  RunPreviewBenchmarks();  // tests/bench/PreviewBench.cpp
-  RunSearchBenchmarks();   // tests/bench/SearchBench.cpp
+  // Groups named on the command line run alone ("bench.sh nav search");
+  // without names every group runs.
+  const struct {
+    const char* name;
+    void (*run)();
+  } groups[] = {
+      {"startup", RunStartupBenchmarks},  // tests/bench/StartupBench.cpp
+      {"list", RunListBenchmarks},        // tests/bench/ListBench.cpp
+      {"command", RunCommandBenchmarks},  // tests/bench/CommandBench.cpp
+      {"nav", RunNavBenchmarks},          // tests/bench/NavBench.cpp
+      {"preview", RunPreviewBenchmarks},  // tests/bench/PreviewBench.cpp
+      {"search", RunSearchBenchmarks},    // tests/bench/SearchBench.cpp
+  };
+  for (const auto& group : groups) {
+    bool wanted = argc < 2;
+    for (int i = 1; i < argc; ++i) wanted = wanted || std::string(argv[i]) == group.name;
+    if (wanted) group.run();
+  }
   return 0;
 }
