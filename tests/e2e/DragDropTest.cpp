@@ -24,7 +24,10 @@ int RowNamed(HWND list, const std::string& name) {
   return -1;
 }
 
-POINT CenterOf(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+// A point on the row's icon: the row's bounds span every column, but only
+// the icon and the name count as the item (elsewhere the press starts a
+// rubber-band selection instead of a drag).
+POINT OnIcon(const RECT& r) { return POINT{r.left + 20, (r.top + r.bottom) / 2}; }
 
 // Mouse input as the hardware would give it, at screen points.
 void MouseTo(POINT screen) {
@@ -84,8 +87,8 @@ TEST(EndToEnd, DraggingAFileOverAFolderRowMarksItAndEscapeChangesNothing) {
   RECT fileRect{}, boxRect{};
   ASSERT_TRUE(e2e::ListItemRect(list, fileRow, fileRect));
   ASSERT_TRUE(e2e::ListItemRect(list, boxRow, boxRect));
-  POINT from = CenterOf(fileRect);
-  POINT to = CenterOf(boxRect);
+  POINT from = OnIcon(fileRect);
+  POINT to = OnIcon(boxRect);
 
   MouseTo(from);
   Button(true);
