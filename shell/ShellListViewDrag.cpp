@@ -139,7 +139,10 @@ bool TShellListView::FolderTakesDrops() {
 HRESULT TShellListView::DropDragEnter(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) {
   try {
     m_dragObject.reset();
-    if (!data) return E_INVALIDARG;
+    if (!data) {
+      *effect = DROPEFFECT_NONE;
+      return E_INVALIDARG;
+    }
     m_rightDrag = (keyState & MK_RBUTTON) != 0;
     if (!OffersShellData(data)) {
       *effect = DROPEFFECT_NONE;
