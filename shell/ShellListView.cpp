@@ -77,6 +77,7 @@ TShellListView::TShellListView(fw::Component* owner) : fw::ListView(owner) {
   m_wantReturns = true;  // Enter opens the focused item
   m_attributesImage = std::make_unique<TAttributesImage>();
   m_fileList = std::make_unique<TShellFileList>(this);
+  m_dropRegistration = std::make_unique<TShellDropRegistration>(static_cast<IShellDropClient*>(this));
   int width = Width() / kHeaderCaptionCount;
   for (int i = 0; i < kHeaderCaptionCount; ++i) {
     bool right = i == hcSize || i == hcAttr;
@@ -110,8 +111,12 @@ void TShellListView::CreateWnd() {
   fw::ListView::CreateWnd();
   m_windowGone = false;
   ApplySystemImageLists();
-  // Registering as an OLE drop target comes with the drag-and-drop side of
-  // the control.
+  // The rows' drop highlight is the control's own state: an owner-data list
+  // view keeps only selection and focus itself and asks for the rest.
+  UINT mask = static_cast<UINT>(::SendMessageA(m_handle, LVM_GETCALLBACKMASK, 0, 0));
+  ::SendMessageA(m_handle, LVM_SETCALLBACKMASK, mask | LVIS_DROPHILITED, 0);
+  m_dropHighlight = -1;
+  m_dropRegistration->Register(m_handle);
   m_inClipboardChain = true;
   m_nextClipboardViewer = ::SetClipboardViewer(m_handle);
   if (m_fileList->GetRootItemID()) {
@@ -156,10 +161,13 @@ LRESULT TShellListView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
       LRESULT r = fw::ListView::WndProc(msg, wp, lp);
       // The control may have waited out the click itself and swallowed the
       // button-up: no drag can follow once the button is up again.
-      if (msg == WM_LBUTTONDOWN && m_dragState == dsWaitDragging && !(::GetAsyncKeyState(VK_LBUTTON) & 0x8000))
-        m_dragState = dsWait;
+      if (msg == WM_LBUTTONDOWN && m_dragState == dsWaitDragging && !PhysicalButtonDown(false)) m_dragState = dsWait;
       return r;
     }
+    case WM_MOUSEMOVE:
+      if (m_dragState == dsWaitDragging || m_dragState == dsRWaitDragging)
+        DragMouseMove(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+      break;
     case WM_LBUTTONUP:
       m_dragState = dsWait;
       break;
@@ -184,6 +192,7 @@ LRESULT TShellListView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_DESTROY:
       m_windowGone = true;
+      m_dropRegistration->Revoke();
       if (m_inClipboardChain) {
         ::ChangeClipboardChain(m_handle, m_nextClipboardViewer);
         m_inClipboardChain = false;
@@ -327,12 +336,6 @@ void TShellListView::DeviceChange(const std::string&, DWORD, LPCITEMIDLIST, WORD
 
 // ---------------------------------------------------------------------------
 // Hooks and events
-
-bool TShellListView::CanBeginDrag(TShellIDList& list, POINT pt, int x, int y) {
-  bool canDrag = true;
-  if (OnShBeginDrag) OnShBeginDrag(this, list, pt, x, y, canDrag);
-  return canDrag;
-}
 
 bool TShellListView::CanExecute(TShellFileItem* item, fw::TShiftState shift, int subItem, int x, int y) {
   bool defaultAction = true;
@@ -480,7 +483,13 @@ bool TShellListView::CNNotify(NMHDR* header, LRESULT& result) {
     explicit Serving(bool& f) : flag(f) { flag = true; }
     ~Serving() { flag = false; }
   } serving(m_servingDisplay);
-  return fw::ListView::CNNotify(header, result);
+  bool handled = fw::ListView::CNNotify(header, result);
+  LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(header)->item;
+  if ((it.mask & LVIF_STATE) && it.iSubItem == 0 && it.iItem >= 0 && it.iItem == m_dropHighlight) {
+    it.state |= LVIS_DROPHILITED;
+    it.stateMask |= LVIS_DROPHILITED;
+  }
+  return handled;
 }
 
 void TShellListView::ItemChanged(NMLISTVIEW* nm) {

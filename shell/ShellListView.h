@@ -19,6 +19,7 @@
 #include "framework/base/ComPtr.h"
 #include "framework/ui/ListView.h"
 #include "shell/ShellCtrlList.h"
+#include "shell/ShellDragDrop.h"
 #include "shell/ShellFileList.h"
 #include "shell/ShellItems.h"
 
@@ -91,7 +92,7 @@ using TShellListDrawItemEvent =
 using TShellListDrawSubItemEvent =
     std::function<void(fw::Object* sender, int item, int subItem, UINT state, bool& defaultDraw)>;
 
-class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
+class TShellListView : public fw::ListView, public TShellDeviceChangeClient, private IShellDropClient {
  public:
   // The message that re-creates the window after a system settings change.
   static constexpr UINT kRecreateMessage = WM_USER + 1;
@@ -158,6 +159,21 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   // False while a shell operation started by a drop still runs.
   bool CanClose();
 
+  // ---- drag and drop (ShellListViewDrag.cpp)
+  // What OLE holds of the control: the drop target registered for its
+  // window and the drop source of the drags it starts.
+  IDropTarget* DropTarget() const noexcept { return m_dropRegistration->Target(); }
+  IDropSource* DropSource() const noexcept { return m_dropRegistration->Source(); }
+  bool DropTargetRegistered() const noexcept { return m_dropRegistration->Registered(); }
+  // The drag over the control (null when none, or when it was refused).
+  TShellDragObject* DragObject() const noexcept { return m_dragObject.get(); }
+  // Row shown as drop target, -1 when none.
+  int DropHighlight() const noexcept { return m_dropHighlight; }
+  // Shell drop targets kept alive after a drop until they are done.
+  std::size_t PendingDropTargetCount() const noexcept { return m_pendingDropTargets.size(); }
+  // Scrolls one line or column when the client point is near an edge.
+  void DoAutoScroll(POINT client);
+
   void DeviceChange(const std::string& caption, DWORD event, LPCITEMIDLIST itemIDList, WORD kind) override;
   bool CNNotify(NMHDR* header, LRESULT& result) override;
 
@@ -176,7 +192,16 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   TShellListDrawSubItemEvent OnCustomDrawSubItem;
 
   // ---- hooks (each Can hook starts from true and lets its event veto)
+  // Whether a drag may start from the waiting state: the waiting button still
+  // down, moved past the threshold, a selection that can be copied, moved or
+  // linked, and OnShBeginDrag not vetoing.
   virtual bool CanBeginDrag(TShellIDList& list, POINT pt, int x, int y);
+  // Drop-target hooks; effect is OLE's, set to none on a refusal. Points
+  // are screen coordinates, as OLE gives them.
+  virtual bool CanDragEnter(TShellDragObject* dragObject, DWORD keyState, DWORD& effect, POINT pt);
+  virtual void DoDragOver(TShellDragObject* dragObject, TShellFileItem* item, DWORD& effect, POINT pt, DWORD keyState);
+  virtual bool CanDragDrop(TShellDragObject* dragObject, TShellFileItem* item, DWORD& effect, POINT pt, DWORD keyState);
+  virtual void DoDragLeave();
   virtual bool CanExecute(TShellFileItem* item, fw::TShiftState shift, int subItem, int x, int y);
   virtual void DoShClipboard(bool contented);
   virtual void DoShSelChange(DWORD selSize);
@@ -207,6 +232,13 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   // call may not return for a long time, so tests replace it.
   virtual bool ShellExecuteItem(SHELLEXECUTEINFOA& info);
 
+  // Where a drag over the control finds the shell's drop target: a row's
+  // (its folder's IDropTarget for it) and the folder shown's. Seams: under
+  // Wine the shell's targets accept a drop and copy nothing, so tests put a
+  // recording target that behaves as Windows does in their place.
+  virtual bool GetItemDropTarget(TShellFileItem* item, fw::ComPtr<IDropTarget>& target);
+  virtual bool GetFolderDropTarget(fw::ComPtr<IDropTarget>& target);
+
  private:
   friend class TShellFileList;
   void ShowFolderAgain();
@@ -219,6 +251,18 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   void RecomputeSelectedSize();
   void DrawClipboard();
   void UpdateSelectedSizeForRow(int index, UINT oldState, UINT newState);
+
+  // Drag source and drop target (ShellListViewDrag.cpp).
+  void DragMouseMove(POINT pt);
+  void StartShellDrag(TShellIDList& selection);
+  int DropRowAt(POINT client);
+  void SetDropHighlight(int row);
+  bool FolderTakesDrops();
+  int AutoScrollMargin();
+  HRESULT DropDragEnter(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override;
+  HRESULT DropDragOver(DWORD keyState, POINTL pt, DWORD* effect) override;
+  HRESULT DropDragLeave() override;
+  HRESULT DropDrop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) override;
 
   std::unique_ptr<TShellFileList> m_fileList;
   std::unique_ptr<TAttributesImage> m_attributesImage;
@@ -237,6 +281,9 @@ class TShellListView : public fw::ListView, public TShellDeviceChangeClient {
   DWORD m_selectedSize = 0;
   int m_updateLock = 0;
   std::vector<fw::ComPtr<IDropTarget>> m_pendingDropTargets;
+  std::unique_ptr<TShellDropRegistration> m_dropRegistration;
+  std::unique_ptr<TShellDragObject> m_dragObject;  // the drag over the control
+  bool m_rightDrag = false;                        // it entered with the right button down
   HWND m_nextClipboardViewer = nullptr;
   bool m_inClipboardChain = false;
   bool m_registered = false;
