@@ -12,16 +12,6 @@
 
 namespace {
 
-// Whether the dragged data can be read at all: shell items that parse, or
-// file names. Other programs' data objects may claim a format and then fail
-// to deliver it, or deliver a block whose counts and offsets lie; such a drag
-// is refused like foreign data rather than handed on.
-bool DragDataReadable(TShellDragObject& drag) {
-  TShellIDList2& items = drag.GetDragItemIDs();
-  if (items.Count() > 0 && items.GetParentItemID()) return true;
-  return !drag.GetDragFiles().empty();
-}
-
 // Resets a member when the scope ends, however it ends.
 template <typename T>
 class RestoreOnExit {
@@ -144,12 +134,10 @@ HRESULT TShellListView::DropDragEnter(IDataObject* data, DWORD keyState, POINTL 
       return E_INVALIDARG;
     }
     m_rightDrag = (keyState & MK_RBUTTON) != 0;
-    if (!OffersShellData(data)) {
-      *effect = DROPEFFECT_NONE;
-      return S_OK;
-    }
-    auto drag = std::make_unique<TShellDragObject>(data);
-    if (!DragDataReadable(*drag)) {
+    // Neither shell items nor file names, or data that cannot be read
+    // (from another program, or malformed): refused before any event.
+    std::unique_ptr<TShellDragObject> drag = MakeReadableDragObject(data);
+    if (!drag) {
       *effect = DROPEFFECT_NONE;
       return S_OK;
     }
