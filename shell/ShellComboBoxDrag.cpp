@@ -42,13 +42,9 @@ void TShellComboBox::DoDragLeave() {
 HRESULT TShellComboBox::DropDragEnter(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) {
   try {
     m_dragObject.reset();
-    if (!data) return E_INVALIDARG;
-    m_rightDragging = (keyState & MK_RBUTTON) != 0;
-    m_dragObject = MakeReadableDragObject(data);
-    if (!m_dragObject) {
-      *effect = DROPEFFECT_NONE;
-      return S_OK;
-    }
+    HRESULT refusal = S_OK;
+    m_dragObject = EnterShellDrag(data, keyState, effect, m_rightDragging, refusal);
+    if (!m_dragObject) return refusal;
     if (!CanDragEnter(keyState, pt, effect)) m_dragObject.reset();
     return S_OK;
   } catch (...) {
@@ -90,12 +86,8 @@ HRESULT TShellComboBox::DropDragLeave() {
 HRESULT TShellComboBox::DropDrop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) {
   try {
     if (!data || !m_dragObject) {
-      // Data refused at the entry (nothing readable in it) is refused again,
-      // quietly; a drop that never entered is a caller's fault.
-      bool refusedAtEntry = data && !m_dragObject && !MakeReadableDragObject(data);
-      *effect = DROPEFFECT_NONE;
       m_dragObject.reset();
-      return refusedAtEntry ? S_OK : E_INVALIDARG;
+      return RefuseUnenteredDrop(data, effect);
     }
     TShellComboItem* item = DropEntry();
     fw::ComPtr<IDropTarget> target;

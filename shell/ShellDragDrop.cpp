@@ -283,3 +283,22 @@ std::unique_ptr<TShellDragObject> MakeReadableDragObject(IDataObject* data) {
   if (data->QueryGetData(&hdrop) == S_OK && HDropBlockIsSound(data)) return object;
   return nullptr;
 }
+
+std::unique_ptr<TShellDragObject> EnterShellDrag(IDataObject* data, DWORD keyState, DWORD* effect, bool& rightDrag,
+                                                 HRESULT& refusal) {
+  refusal = S_OK;
+  if (!data) {
+    *effect = DROPEFFECT_NONE;
+    refusal = E_INVALIDARG;
+    return nullptr;
+  }
+  rightDrag = (keyState & MK_RBUTTON) != 0;
+  std::unique_ptr<TShellDragObject> drag = MakeReadableDragObject(data);
+  if (!drag) *effect = DROPEFFECT_NONE;
+  return drag;
+}
+
+HRESULT RefuseUnenteredDrop(IDataObject* data, DWORD* effect) {
+  *effect = DROPEFFECT_NONE;
+  return data && !MakeReadableDragObject(data) ? S_OK : E_INVALIDARG;
+}

@@ -140,3 +140,17 @@ HRESULT ShellDoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects,
 // malformed (nothing can be read from it), is refused like any foreign data.
 class TShellDragObject;
 std::unique_ptr<TShellDragObject> MakeReadableDragObject(IDataObject* data);
+
+// The steps every control's DragEnter begins with. Null when the drag is
+// refused before any event of the control, with the effect none: without a
+// data object (refusal E_INVALIDARG, the caller's fault), or when nothing
+// readable is in it (refusal S_OK, as for any foreign data). Otherwise the
+// drag object, and rightDrag tells whether the right button began the drag.
+// What follows (the control's own event and drag state) is the control's.
+std::unique_ptr<TShellDragObject> EnterShellDrag(IDataObject* data, DWORD keyState, DWORD* effect, bool& rightDrag,
+                                                 HRESULT& refusal);
+
+// The answer to a Drop with no drag accepted at the entry, effect none:
+// data refused there (nothing readable in it) is refused again, quietly
+// (S_OK); a drop that never entered is the caller's fault (E_INVALIDARG).
+HRESULT RefuseUnenteredDrop(IDataObject* data, DWORD* effect);

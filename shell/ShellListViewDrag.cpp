@@ -129,18 +129,11 @@ bool TShellListView::FolderTakesDrops() {
 HRESULT TShellListView::DropDragEnter(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) {
   try {
     m_dragObject.reset();
-    if (!data) {
-      *effect = DROPEFFECT_NONE;
-      return E_INVALIDARG;
-    }
-    m_rightDrag = (keyState & MK_RBUTTON) != 0;
     // Neither shell items nor file names, or data that cannot be read
     // (from another program, or malformed): refused before any event.
-    std::unique_ptr<TShellDragObject> drag = MakeReadableDragObject(data);
-    if (!drag) {
-      *effect = DROPEFFECT_NONE;
-      return S_OK;
-    }
+    HRESULT refusal = S_OK;
+    std::unique_ptr<TShellDragObject> drag = EnterShellDrag(data, keyState, effect, m_rightDrag, refusal);
+    if (!drag) return refusal;
     if (CanDragEnter(drag.get(), keyState, *effect, POINT{pt.x, pt.y})) m_dragObject = std::move(drag);
     return S_OK;
   } catch (...) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/base/ScopeExit.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Form.h"
 #include "framework/ui/ImageList.h"
@@ -30,18 +31,6 @@ UINT ContextFlags(TShellContextType type) {
   }
 }
 
-// Runs a clean-up when the scope is left, also by an exception.
-template <typename F>
-class ScopeExit {
- public:
-  explicit ScopeExit(F f) : m_f(std::move(f)) {}
-  ~ScopeExit() { m_f(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  F m_f;
-};
 }  // namespace
 
 TShellPopupMenu::TShellPopupMenu(fw::Component* owner) : fw::PopupMenu(owner) {
@@ -133,7 +122,7 @@ int TShellPopupMenu::DoContextMenu(TShellIDList& list, POINT screenPt) {
   fw::MenuHandle menu(::CreatePopupMenu());
   // However the menu ends, the own items leave it before it is destroyed
   // (their sub-menus are theirs), and the shell's object is let go.
-  ScopeExit cleanUp([&] {
+  fw::ScopeExit cleanUp([&] {
     DeleteInsertMenu(menu.get());
     menu.reset();
     m_contextMenu3 = nullptr;

@@ -179,6 +179,9 @@ class TShellTreeView : public fw::TreeView,
   // The shell context menu of the highlighted node after a right click;
   // true when it was shown (the click is then handled).
   bool ShellContextPopup(POINT client);
+  // The same from a window message: an error is reported, not thrown, and
+  // counts as handled.
+  bool ShellContextPopupReporting(POINT client);
   void Edit(fw::TreeNode* node, std::string& text) override;
   void Delete(fw::TreeNode* node) override;
   void GetImageIndex(fw::TreeNode* node) override;

@@ -6,6 +6,7 @@
 
 #include <utility>
 
+#include "framework/base/ScopeExit.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Menus.h"
 #include "shell/ShellComboBox.h"
@@ -28,19 +29,6 @@ HTREEITEM HitTest(HWND window, POINT client, UINT& flags) {
   flags = hit.flags;
   return item;
 }
-
-// Runs a step on leaving a scope, however it is left.
-template <class F>
-class ScopeGuard {
- public:
-  explicit ScopeGuard(F f) : m_f(std::move(f)) {}
-  ~ScopeGuard() { m_f(); }
-  ScopeGuard(const ScopeGuard&) = delete;
-  ScopeGuard& operator=(const ScopeGuard&) = delete;
-
- private:
-  F m_f;
-};
 
 int AbsoluteFontHeight(HFONT font) {
   LOGFONTA lf{};
@@ -148,7 +136,7 @@ void TShellTreeView::BeginDrag() {
   fw::ComPtr<IDataObject> data;
   if (FAILED(folder->GetUIObjectOf(m_handle, 1, &id, IID_IDataObject, nullptr, data.PutVoid())) || !data) return;
   m_dragState = dsDragging;
-  ScopeGuard done([this] {
+  fw::ScopeExit done([this] {
     m_dragState = dsWait;
     SetDropTarget(nullptr);
   });
@@ -169,14 +157,7 @@ bool TShellTreeView::CNNotify(NMHDR* header, LRESULT& result) {
   bool handled = false;
   if (OnContextPopup) OnContextPopup(this, client, handled);
   m_contextPopupAsked = true;
-  if (!handled) {
-    try {
-      handled = ShellContextPopup(client);
-    } catch (const std::exception& e) {
-      fw::HandleException(e);
-      handled = true;
-    }
-  }
+  if (!handled) handled = ShellContextPopupReporting(client);
   result = handled ? 1 : 0;
   return true;
 }
@@ -193,14 +174,7 @@ LRESULT TShellTreeView::ContextMenuMessage(WPARAM wp, LPARAM lp) {
   ::ScreenToClient(m_handle, &client);
   bool handled = false;
   if (OnContextPopup && !asked) OnContextPopup(this, client, handled);
-  if (!handled) {
-    try {
-      handled = ShellContextPopup(client);
-    } catch (const std::exception& e) {
-      fw::HandleException(e);
-      handled = true;
-    }
-  }
+  if (!handled) handled = ShellContextPopupReporting(client);
   if (handled) return 0;
   if (fw::PopupMenu* menu = GetPopupMenu(); menu && menu->AutoPopup()) {
     menu->SetPopupComponent(this);
@@ -210,9 +184,18 @@ LRESULT TShellTreeView::ContextMenuMessage(WPARAM wp, LPARAM lp) {
   return DefaultHandler(WM_CONTEXTMENU, wp, lp);
 }
 
+bool TShellTreeView::ShellContextPopupReporting(POINT client) {
+  try {
+    return ShellContextPopup(client);
+  } catch (const std::exception& e) {
+    fw::HandleException(e);
+    return true;
+  }
+}
+
 bool TShellTreeView::ShellContextPopup(POINT client) {
   if (m_dragState != dsRWaitDragging || !m_popupMenu) return false;
-  ScopeGuard done([this] {
+  fw::ScopeExit done([this] {
     SetDropTarget(nullptr);
     m_dragState = dsWait;
   });
@@ -229,7 +212,7 @@ bool TShellTreeView::ShellContextPopup(POINT client) {
   // The desktop root has no shell menu here.
   if (!IsCorrectNode(node) || FolderItemOfNode(node)->GetLevel() == 0) return false;
   SuspendChangeNotify();
-  ScopeGuard resume([this] { ResumeChangeNotify(); });
+  fw::ScopeExit resume([this] { ResumeChangeNotify(); });
   fw::TreeNode* parentIfSelected = node == Selected() ? node->Parent() : nullptr;
   TShellFolderItem* item = FolderItemOfNode(node);
   m_commandList.Clear();
@@ -265,7 +248,7 @@ void TShellTreeView::ContextMenuCommand(int code, fw::TreeNode* node, fw::TreeNo
       }
       if (m_comboBox) {
         m_comboBox->BeginUpdate();
-        ScopeGuard endUpdate([this] { m_comboBox->EndUpdate(); });
+        fw::ScopeExit endUpdate([this] { m_comboBox->EndUpdate(); });
         m_comboBox->InitData();
         RefreshFolder();
         m_comboBox->SetNameSpace(GetNameSpace());
@@ -331,13 +314,9 @@ HRESULT TShellTreeView::DropDragEnter(IDataObject* data, DWORD keyState, POINTL 
   try {
     m_hoverCount = 0;
     m_dragObject.reset();
-    if (!data) return E_INVALIDARG;
-    m_rightDragging = (keyState & MK_RBUTTON) != 0;
-    m_dragObject = MakeReadableDragObject(data);
-    if (!m_dragObject) {
-      *effect = DROPEFFECT_NONE;
-      return S_OK;
-    }
+    HRESULT refusal = S_OK;
+    m_dragObject = EnterShellDrag(data, keyState, effect, m_rightDragging, refusal);
+    if (!m_dragObject) return refusal;
     if (!CanDragEnter(keyState, pt, effect)) {
       m_dragObject.reset();
       return S_OK;
@@ -419,14 +398,10 @@ HRESULT TShellTreeView::DropDragLeave() {
 HRESULT TShellTreeView::DropDrop(IDataObject* data, DWORD keyState, POINTL pt, DWORD* effect) {
   try {
     if (!m_dragObject) {
-      // A drop the tree refused at the entry (nothing readable in it) is
-      // refused again, quietly; a drop that never entered is a caller's fault.
-      bool refusedAtEntry = data && !MakeReadableDragObject(data);
-      *effect = DROPEFFECT_NONE;
       EndDragOver();
-      return refusedAtEntry ? S_OK : E_INVALIDARG;
+      return RefuseUnenteredDrop(data, effect);
     }
-    ScopeGuard done([this] { EndDragOver(); });
+    fw::ScopeExit done([this] { EndDragOver(); });
     fw::TreeNode* node = DropTarget();
     if (!IsCorrectNode(node)) {
       *effect = DROPEFFECT_NONE;

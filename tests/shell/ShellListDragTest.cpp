@@ -20,43 +20,16 @@ using dragfakes::DataKind;
 using dragfakes::FakeDataObject;
 using dragfakes::RecordingDropTarget;
 using listtest::ListForm;
+using listtest::RowCenter;
 using listtest::RowOf;
+using listtest::SelectOnly;
 using listtest::Settle;
 
 // Windows reports folders (and programs) as drop targets, not documents;
 // Wine reports every file as one. This folder answers as Windows does.
-class WindowsDropFolder final : public IShellFolder, public shellfakes::RefCounted {
+class WindowsDropFolder final : public listtest::ForwardingFolder {
  public:
-  explicit WindowsDropFolder(fw::ComPtr<IShellFolder> inner) : m_inner(std::move(inner)) {}
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IShellFolder) {
-      *out = static_cast<IShellFolder*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return DoAddRef(); }
-  STDMETHODIMP_(ULONG) Release() override {
-    ULONG r = DoRelease();
-    if (r == 0) delete this;
-    return r;
-  }
-  STDMETHODIMP ParseDisplayName(HWND w, IBindCtx* b, LPWSTR n, ULONG* e, PIDLIST_RELATIVE* l, ULONG* a) override {
-    return m_inner->ParseDisplayName(w, b, n, e, l, a);
-  }
-  STDMETHODIMP EnumObjects(HWND w, SHCONTF f, IEnumIDList** out) override { return m_inner->EnumObjects(w, f, out); }
-  STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
-    return m_inner->BindToObject(l, b, i, o);
-  }
-  STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
-    return m_inner->BindToStorage(l, b, i, o);
-  }
-  STDMETHODIMP CompareIDs(LPARAM c, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
-    return m_inner->CompareIDs(c, a, b);
-  }
-  STDMETHODIMP CreateViewObject(HWND w, REFIID i, void** o) override { return m_inner->CreateViewObject(w, i, o); }
+  using ForwardingFolder::ForwardingFolder;
   STDMETHODIMP GetAttributesOf(UINT c, PCUITEMID_CHILD_ARRAY l, SFGAOF* io) override {
     HRESULT hr = m_inner->GetAttributesOf(c, l, io);
     for (UINT i = 0; SUCCEEDED(hr) && i < c; ++i) {
@@ -65,18 +38,6 @@ class WindowsDropFolder final : public IShellFolder, public shellfakes::RefCount
     }
     return hr;
   }
-  STDMETHODIMP GetUIObjectOf(HWND w, UINT c, PCUITEMID_CHILD_ARRAY l, REFIID i, UINT* r, void** o) override {
-    return m_inner->GetUIObjectOf(w, c, l, i, r, o);
-  }
-  STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD l, SHGDNF f, STRRET* n) override {
-    return m_inner->GetDisplayNameOf(l, f, n);
-  }
-  STDMETHODIMP SetNameOf(HWND w, PCUITEMID_CHILD l, LPCWSTR n, SHGDNF f, PITEMID_CHILD* o) override {
-    return m_inner->SetNameOf(w, l, n, f, o);
-  }
-
- private:
-  fw::ComPtr<IShellFolder> m_inner;
 };
 
 // The list with recording targets where it asks for the shell's: rowTarget
@@ -152,21 +113,9 @@ struct DragLoop {
   DragLoop& operator=(const DragLoop&) = delete;
 };
 
-POINT RowCenter(TShellListView* lv, int row) {
-  RECT r{};
-  r.left = LVIR_LABEL;
-  ::SendMessageA(lv->Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
-  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
 POINTL Screen(TShellListView* lv, POINT client) {
   ::ClientToScreen(lv->Handle(), &client);
   return POINTL{client.x, client.y};
-}
-
-void SelectOnly(TShellListView* lv, int row) {
-  lv->ClearSelection();
-  lv->SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 // A button pressed on a row. The control may track the button itself until

@@ -4,34 +4,12 @@
 
 #include "framework/ui/Application.h"
 #include "tests/common/MessagePump.h"
+#include "tests/common/SharedForm.h"
 
 namespace listtest {
 
-namespace {
-fw::ComponentPtr<fw::Form>& SharedForm() {
-  static fw::ComponentPtr<fw::Form> form;
-  return form;
-}
-
-class SharedFormEnvironment : public testing::Environment {
- public:
-  void TearDown() override { SharedForm().reset(); }
-};
-[[maybe_unused]] testing::Environment* const g_environment =
-    testing::AddGlobalTestEnvironment(new SharedFormEnvironment);
-}  // namespace
-
 ListForm::ListForm() {
-  auto& form = SharedForm();
-  if (!form) {
-    fw::Application().Initialize();
-    form.reset(new fw::Form(nullptr));
-    form->SetBorderStyle(fw::TFormBorderStyle::bsNone);
-    form->SetBounds(30, 30, 660, 420);
-    form->Show();
-    Settle();
-  }
-  m_form = form.get();
+  m_form = testsupport::SharedTestForm(30, 30, 660, 420);
   m_panel = fw::Make<fw::Panel>(m_form);
   m_panel->SetBevelOuter(fw::TBevelCut::bvNone);
   m_panel->SetParent(m_form);
@@ -53,6 +31,18 @@ int RowOf(TShellListView* lv, const std::string& caption) {
   for (int i = 0; i < lv->FileList()->Count(); ++i)
     if (lv->GetFileItem(i)->GetCaption() == caption) return i;
   return -1;
+}
+
+POINT RowCenter(TShellListView* lv, int row) {
+  RECT r{};
+  r.left = LVIR_LABEL;
+  ::SendMessageA(lv->Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void SelectOnly(TShellListView* lv, int row) {
+  lv->ClearSelection();
+  lv->SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 std::string CellText(TShellListView* lv, int row, int column) {
@@ -91,7 +81,7 @@ void FakeTree::SetNameSpace(LPCITEMIDLIST list) {
 // ---------------------------------------------------------------------------
 // ColumnFolder
 
-STDMETHODIMP ColumnFolder::QueryInterface(REFIID iid, void** out) {
+STDMETHODIMP ForwardingFolder::QueryInterface(REFIID iid, void** out) {
   if (iid == IID_IUnknown || iid == IID_IShellFolder) {
     *out = static_cast<IShellFolder*>(this);
     AddRef();
@@ -101,7 +91,7 @@ STDMETHODIMP ColumnFolder::QueryInterface(REFIID iid, void** out) {
   return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) ColumnFolder::Release() {
+STDMETHODIMP_(ULONG) ForwardingFolder::Release() {
   ULONG r = DoRelease();
   if (r == 0) delete this;
   return r;

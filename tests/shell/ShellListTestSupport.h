@@ -51,6 +51,10 @@ std::vector<std::string> Captions(TShellListView* lv);
 int RowOf(TShellListView* lv, const std::string& caption);
 // The text the control shows in a cell (asked from the window).
 std::string CellText(TShellListView* lv, int row, int column);
+// The middle of a row's label, in client coordinates.
+POINT RowCenter(TShellListView* lv, int row);
+// Selects and focuses that row alone.
+void SelectOnly(TShellListView* lv, int row);
 // Runs a command line in another process and waits for it to end.
 void RunOther(const std::string& commandLine);
 
@@ -68,12 +72,15 @@ class FakeTree : public TShellTreeLink {
   void RefreshFolder() override { ++refreshes; }
 };
 
-// A folder that forwards to a real one but sorts every column as Windows
-// does: name, size, type (extension), last write, attributes; folders first.
-class ColumnFolder final : public IShellFolder, public shellfakes::RefCounted {
+// A folder on the heap (freed with its last reference) that forwards every
+// call to a real one: the base of folders that answer one call as Windows
+// does where Wine differs.
+class ForwardingFolder : public IShellFolder, public shellfakes::RefCounted {
  public:
-  explicit ColumnFolder(fw::ComPtr<IShellFolder> inner) : m_inner(std::move(inner)) {}
-  int compares = 0;
+  explicit ForwardingFolder(fw::ComPtr<IShellFolder> inner) : m_inner(std::move(inner)) {}
+  virtual ~ForwardingFolder() = default;
+  ForwardingFolder(const ForwardingFolder&) = delete;
+  ForwardingFolder& operator=(const ForwardingFolder&) = delete;
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override { return DoAddRef(); }
@@ -88,7 +95,9 @@ class ColumnFolder final : public IShellFolder, public shellfakes::RefCounted {
   STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE l, IBindCtx* b, REFIID i, void** o) override {
     return m_inner->BindToStorage(l, b, i, o);
   }
-  STDMETHODIMP CompareIDs(LPARAM column, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override;
+  STDMETHODIMP CompareIDs(LPARAM column, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override {
+    return m_inner->CompareIDs(column, a, b);
+  }
   STDMETHODIMP CreateViewObject(HWND w, REFIID i, void** o) override { return m_inner->CreateViewObject(w, i, o); }
   STDMETHODIMP GetAttributesOf(UINT c, PCUITEMID_CHILD_ARRAY l, SFGAOF* io) override {
     return m_inner->GetAttributesOf(c, l, io);
@@ -103,8 +112,18 @@ class ColumnFolder final : public IShellFolder, public shellfakes::RefCounted {
     return m_inner->SetNameOf(w, l, n, f, o);
   }
 
- private:
+ protected:
   fw::ComPtr<IShellFolder> m_inner;
+};
+
+// A folder that sorts every column as Windows does: name, size, type
+// (extension), last write, attributes; folders first.
+class ColumnFolder final : public ForwardingFolder {
+ public:
+  using ForwardingFolder::ForwardingFolder;
+  int compares = 0;
+
+  STDMETHODIMP CompareIDs(LPARAM column, PCUIDLIST_RELATIVE a, PCUIDLIST_RELATIVE b) override;
 };
 
 // A wrapper for TShellFileList::SetFolderWrapper that puts a heap

@@ -20,7 +20,9 @@ namespace {
 
 using listtest::CellText;
 using listtest::ListForm;
+using listtest::RowCenter;
 using listtest::RowOf;
+using listtest::SelectOnly;
 using listtest::Settle;
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -61,18 +63,6 @@ class ComponentTree : public fw::Component, public listtest::FakeTree {
   explicit ComponentTree(fw::Component* owner) : fw::Component(owner) {}
   fw::Component* LinkComponent() override { return this; }
 };
-
-void SelectOnly(TShellListView* lv, int row) {
-  lv->ClearSelection();
-  lv->SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-POINT RowCenter(TShellListView* lv, int row) {
-  RECT r{};
-  r.left = LVIR_LABEL;
-  ::SendMessageA(lv->Handle(), LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
-  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
 
 // A right click as the control receives it: button down (the control waits
 // out the click itself), then the context-menu message.

@@ -22,173 +22,26 @@
 #include "shell/Shellcst.h"
 #include "shell/Shellnotify.h"
 #include "tests/common/TempDir.h"
+#include "tests/shell/DragFakes.h"
 #include "tests/shell/ShellFakes.h"
 #include "tests/shell/ShellListTestSupport.h"
 
 namespace {
 
+using dragfakes::DataKind;
+using dragfakes::FakeDataObject;
+using dragfakes::RecordingDropTarget;
 using listtest::ListForm;
 using listtest::Settle;
 
 // ---------------------------------------------------------------------------
 // Doubles
 
-// A data object on the stack offering one of three payloads.
-class FakeData final : public IDataObject, public shellfakes::RefCounted {
- public:
-  enum Kind { kShellItems, kPlainText, kMalformed };
-
-  // Shell items: "Shell IDList Array" and CF_HDROP for files in one folder.
-  FakeData(Kind kind, const std::string& folder = {}, const std::vector<std::string>& names = {}) : m_kind(kind) {
-    if (kind == kPlainText) {
-      m_text = "just some words";
-      return;
-    }
-    if (kind == kMalformed) {
-      // A count far past the block and an offset outside it.
-      m_idList.assign(16, 0);
-      std::uint32_t count = 5000, offset = 0x7FFFFFF0;
-      std::memcpy(m_idList.data(), &count, 4);
-      std::memcpy(m_idList.data() + 4, &offset, 4);
-      return;
-    }
-    UniqueIDList parent;
-    GetIDListFromPath(folder, parent);
-    std::vector<std::vector<BYTE>> children;
-    for (const std::string& name : names) {
-      UniqueIDList full;
-      GetIDListFromPath(folder + "\\" + name, full);
-      LPCITEMIDLIST last = ::ILFindLastID(full.get());
-      auto bytes = reinterpret_cast<const BYTE*>(last);
-      children.emplace_back(bytes, bytes + ::ILGetSize(last));
-    }
-    UINT parentSize = ::ILGetSize(parent.get());
-    std::size_t header = 4 * (children.size() + 2);
-    m_idList.assign(header, 0);
-    auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(m_idList.data() + at, &v, 4); };
-    put32(0, static_cast<std::uint32_t>(children.size()));
-    put32(4, static_cast<std::uint32_t>(m_idList.size()));
-    auto bytes = reinterpret_cast<const BYTE*>(parent.get());
-    m_idList.insert(m_idList.end(), bytes, bytes + parentSize);
-    for (std::size_t i = 0; i < children.size(); ++i) {
-      put32(8 + 4 * i, static_cast<std::uint32_t>(m_idList.size()));
-      m_idList.insert(m_idList.end(), children[i].begin(), children[i].end());
-    }
-    DROPFILES files{};
-    files.pFiles = sizeof files;
-    m_hdrop.assign(reinterpret_cast<const BYTE*>(&files), reinterpret_cast<const BYTE*>(&files) + sizeof files);
-    for (const std::string& name : names) {
-      std::string path = folder + "\\" + name;
-      m_hdrop.insert(m_hdrop.end(), path.begin(), path.end());
-      m_hdrop.push_back(0);
-    }
-    m_hdrop.push_back(0);
-  }
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IDataObject) {
-      *out = static_cast<IDataObject*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return DoAddRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return DoRelease(); }
-  STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-    const std::vector<BYTE>* bytes = Payload(format);
-    if (!bytes) return DV_E_FORMATETC;
-    HGLOBAL global = ::GlobalAlloc(GMEM_MOVEABLE, bytes->size());
-    std::memcpy(::GlobalLock(global), bytes->data(), bytes->size());
-    ::GlobalUnlock(global);
-    *medium = STGMEDIUM{};
-    medium->tymed = TYMED_HGLOBAL;
-    medium->hGlobal = global;
-    return S_OK;
-  }
-  STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-  STDMETHODIMP QueryGetData(FORMATETC* format) override { return Payload(format) ? S_OK : DV_E_FORMATETC; }
-  STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-  STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-  STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-  STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
- private:
-  const std::vector<BYTE>* Payload(const FORMATETC* format) const {
-    if (!format || !(format->tymed & TYMED_HGLOBAL)) return nullptr;
-    if (format->cfFormat == IDLISTFormat().cfFormat && !m_idList.empty()) return &m_idList;
-    if (format->cfFormat == CF_HDROP && !m_hdrop.empty()) return &m_hdrop;
-    if (format->cfFormat == CF_TEXT && !m_textBytes().empty()) return &m_textCache;
-    return nullptr;
-  }
-  const std::vector<BYTE>& m_textBytes() const {
-    if (m_textCache.empty() && !m_text.empty()) m_textCache.assign(m_text.begin(), m_text.end() + 1);
-    return m_textCache;
-  }
-  Kind m_kind;
-  std::string m_text;
-  mutable std::vector<BYTE> m_textCache;
-  std::vector<BYTE> m_idList;
-  std::vector<BYTE> m_hdrop;
-};
-
-// Stands in for the shell's drop target of a folder: records what it is
-// told and answers as configured.
-class RecordingTarget final : public IDropTarget, public shellfakes::RefCounted {
- public:
-  struct Call {
-    std::string what;
-    DWORD keyState;
-  };
-  std::vector<Call> calls;
-  DWORD answerEffect = DROPEFFECT_COPY;
-  HRESULT enterResult = S_OK;
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IDropTarget) {
-      *out = static_cast<IDropTarget*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return DoAddRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return DoRelease(); }
-  STDMETHODIMP DragEnter(IDataObject*, DWORD keyState, POINTL, DWORD* effect) override {
-    calls.push_back({"enter", keyState});
-    *effect &= answerEffect;
-    return enterResult;
-  }
-  STDMETHODIMP DragOver(DWORD keyState, POINTL, DWORD* effect) override {
-    calls.push_back({"over", keyState});
-    *effect &= answerEffect;
-    return S_OK;
-  }
-  STDMETHODIMP DragLeave() override {
-    calls.push_back({"leave", 0});
-    return S_OK;
-  }
-  STDMETHODIMP Drop(IDataObject*, DWORD keyState, POINTL, DWORD* effect) override {
-    calls.push_back({"drop", keyState});
-    *effect &= answerEffect;
-    return S_OK;
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const Call& c : calls) names.push_back(c.what);
-    return names;
-  }
-};
-
 // The tree with the shell's drop targets replaced by one recording target.
 class TestTree : public TShellTreeView {
  public:
   using TShellTreeView::TShellTreeView;
-  RecordingTarget* target = nullptr;
+  RecordingDropTarget* target = nullptr;
   std::vector<std::string> targetPaths;  // the folders whose target was asked for
 
  protected:
@@ -203,7 +56,7 @@ class TestTree : public TShellTreeView {
 class TestCombo : public TShellComboBox {
  public:
   using TShellComboBox::TShellComboBox;
-  RecordingTarget* target = nullptr;
+  RecordingDropTarget* target = nullptr;
   std::vector<std::string> targetPaths;
 
  protected:
@@ -506,10 +359,10 @@ TEST(ShellTreeMenu, RenameEditsTheLabelCutGhostsTheNodeOtherCodesChangeNothing) 
 TEST(ShellTreeDrop, RightDragOfListItemsReachesTheFolderUnderThePointer) {
   Folders f;
   Pane p;
-  RecordingTarget target;
+  RecordingDropTarget target;
   p.tree->target = &target;
   fw::TreeNode* d = p.Node(f / "d");
-  FakeData data(FakeData::kShellItems, f.dir.Path(), {"note.txt"});
+  FakeDataObject data(DataKind::Shell, {f / "note.txt"});
   POINTL over = p.ScreenPoint(p.LabelPoint(d));
   DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   ASSERT_EQ(TreeTarget(p)->DragEnter(&data, MK_RBUTTON, over, &effect), S_OK);
@@ -517,21 +370,21 @@ TEST(ShellTreeDrop, RightDragOfListItemsReachesTheFolderUnderThePointer) {
   EXPECT_EQ(p.tree->DragObject()->GetCount(), 1);
   EXPECT_EQ(p.tree->GetDragState(), dsDragging);
 
-  target.answerEffect = DROPEFFECT_MOVE;
+  target.choose = DROPEFFECT_MOVE;
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   EXPECT_EQ(TreeTarget(p)->DragOver(MK_RBUTTON, over, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE));  // the folder's target decides
-  EXPECT_EQ(target.Names(), (std::vector<std::string>{"enter", "over", "leave"}));
+  EXPECT_EQ(target.Sequence(), "enter over leave");
   // The highlight is the current drop node, as the control reports it.
   EXPECT_EQ(p.DropHilite(), d->ItemId());
   EXPECT_EQ(p.tree->targetPaths.back(), f / "d");
 
   // By the drop the button is up; the folder still hears of a right drag.
-  target.calls.clear();
+  target.Clear();
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   EXPECT_EQ(TreeTarget(p)->Drop(&data, 0, over, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE));
-  ASSERT_EQ(target.Names(), (std::vector<std::string>{"enter", "over", "drop"}));
+  ASSERT_EQ(target.Sequence(), "enter over drop");
   EXPECT_EQ(target.calls[0].keyState, static_cast<DWORD>(MK_RBUTTON));
   EXPECT_EQ(target.calls[1].keyState, static_cast<DWORD>(MK_RBUTTON));
   EXPECT_EQ(target.calls[2].keyState, 0u);
@@ -550,24 +403,24 @@ TEST(ShellTreeDrop, RightDragOfListItemsReachesTheFolderUnderThePointer) {
 TEST(ShellTreeDrop, AFolderRefusingTheEntryGetsNoDropAndAVetoStopsIt) {
   Folders f;
   Pane p;
-  RecordingTarget target;
+  RecordingDropTarget target;
   p.tree->target = &target;
   fw::TreeNode* d = p.Node(f / "d");
-  FakeData data(FakeData::kShellItems, f.dir.Path(), {"note.txt"});
+  FakeDataObject data(DataKind::Shell, {f / "note.txt"});
   POINTL over = p.ScreenPoint(p.LabelPoint(d));
   auto dropWith = [&](DWORD keyState) {
     DWORD effect = DROPEFFECT_COPY;
     TreeTarget(p)->DragEnter(&data, keyState, over, &effect);
     effect = DROPEFFECT_COPY;
     TreeTarget(p)->DragOver(keyState, over, &effect);
-    target.calls.clear();
+    target.Clear();
     effect = DROPEFFECT_COPY;
     EXPECT_EQ(TreeTarget(p)->Drop(&data, 0, over, &effect), S_OK);
     return effect;
   };
   target.enterResult = E_FAIL;
   EXPECT_EQ(dropWith(MK_LBUTTON), static_cast<DWORD>(DROPEFFECT_NONE));
-  EXPECT_EQ(target.Names(), std::vector<std::string>{"enter"});
+  ASSERT_EQ(target.Sequence(), "enter");
   EXPECT_EQ(target.calls[0].keyState, static_cast<DWORD>(MK_LBUTTON));
 
   target.enterResult = S_OK;
@@ -581,24 +434,24 @@ TEST(ShellTreeDrop, AFolderRefusingTheEntryGetsNoDropAndAVetoStopsIt) {
 TEST(ShellTreeDrop, UnreadableDataIsRefusedEverywhereWithoutHarm) {
   Folders f;
   Pane p;
-  RecordingTarget target;
+  RecordingDropTarget target;
   p.tree->target = &target;
   p.combo->target = &target;
   p.tree->SetPath(f / "a");
   fw::TreeNode* d = p.Node(f / "d");
   POINTL over = p.ScreenPoint(p.LabelPoint(d));
-  for (FakeData::Kind kind : {FakeData::kPlainText, FakeData::kMalformed}) {
-    FakeData data(kind);
+  for (DataKind kind : {DataKind::TextOnly, DataKind::Malformed}) {
+    FakeDataObject data(kind, {});
     for (IDropTarget* t : {TreeTarget(p), p.combo->DropTargetInterface()}) {
       DWORD effect = DROPEFFECT_COPY;
-      EXPECT_EQ(t->DragEnter(&data, MK_LBUTTON, over, &effect), S_OK) << kind;
-      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << kind;
+      EXPECT_EQ(t->DragEnter(&data, MK_LBUTTON, over, &effect), S_OK) << static_cast<int>(kind);
+      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << static_cast<int>(kind);
       effect = DROPEFFECT_COPY;
-      EXPECT_EQ(t->DragOver(MK_LBUTTON, over, &effect), S_OK) << kind;
-      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << kind;
+      EXPECT_EQ(t->DragOver(MK_LBUTTON, over, &effect), S_OK) << static_cast<int>(kind);
+      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << static_cast<int>(kind);
       effect = DROPEFFECT_COPY;
-      EXPECT_EQ(t->Drop(&data, 0, over, &effect), S_OK) << kind;
-      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << kind;
+      EXPECT_EQ(t->Drop(&data, 0, over, &effect), S_OK) << static_cast<int>(kind);
+      EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << static_cast<int>(kind);
     }
   }
   EXPECT_TRUE(target.calls.empty());
@@ -612,13 +465,13 @@ TEST(ShellTreeDrop, UnreadableDataIsRefusedEverywhereWithoutHarm) {
 TEST(ShellTreeDrop, HoveringOpensAFolderOnlyAfterThirtyRepeatedDragOvers) {
   Folders f;
   Pane p;
-  RecordingTarget target;
+  RecordingDropTarget target;
   p.tree->target = &target;
   fw::TreeNode* a = p.Node(f / "a");
   ASSERT_TRUE(a->HasChildren());
   ASSERT_FALSE(a->Expanded());
   p.ShowFromTop(p.Node(f.dir.Path()));
-  FakeData data(FakeData::kShellItems, f.dir.Path(), {"note.txt"});
+  FakeDataObject data(DataKind::Shell, {f / "note.txt"});
   POINTL over = p.ScreenPoint(p.LabelPoint(a));
   DWORD effect = DROPEFFECT_COPY;
   TreeTarget(p)->DragEnter(&data, MK_LBUTTON, over, &effect);
@@ -652,7 +505,7 @@ TEST(ShellTreeDrop, DraggingNearTheTopOrBottomEdgeScrolls) {
   Pane p;
   fw::TreeNode* folder = p.Node(f.dir.Path());
   folder->Expand(false);
-  FakeData data(FakeData::kShellItems, f.dir.Path(), {"note.txt"});
+  FakeDataObject data(DataKind::Shell, {f / "note.txt"});
   HWND h = p.tree->Handle();
   RECT rc{};
   ::GetClientRect(h, &rc);
@@ -682,26 +535,26 @@ TEST(ShellTreeDrop, DraggingNearTheTopOrBottomEdgeScrolls) {
 TEST(ShellComboDrop, DropsGoIntoTheFolderTheBoxShows) {
   Folders f;
   Pane p;
-  RecordingTarget target;
+  RecordingDropTarget target;
   p.combo->target = &target;
   p.tree->SetPath(f / "d");
   ASSERT_EQ(p.combo->GetPath(), f / "d");
-  FakeData data(FakeData::kShellItems, f.dir.Path(), {"note.txt"});
+  FakeDataObject data(DataKind::Shell, {f / "note.txt"});
   RECT r{};
   ::GetWindowRect(p.combo->Handle(), &r);
   POINTL pt{r.left + 5, r.top + 5};
   DWORD effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
   ASSERT_EQ(p.combo->DropTargetInterface()->DragEnter(&data, MK_LBUTTON, pt, &effect), S_OK);
   ASSERT_NE(p.combo->DragObject(), nullptr);
-  target.answerEffect = DROPEFFECT_LINK;
+  target.choose = DROPEFFECT_LINK;
   effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
   EXPECT_EQ(p.combo->DropTargetInterface()->DragOver(MK_LBUTTON, pt, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_LINK));
-  target.calls.clear();
+  target.Clear();
   effect = DROPEFFECT_COPY | DROPEFFECT_LINK;
   EXPECT_EQ(p.combo->DropTargetInterface()->Drop(&data, 0, pt, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_LINK));
-  ASSERT_EQ(target.Names(), (std::vector<std::string>{"enter", "over", "drop"}));
+  ASSERT_EQ(target.Sequence(), "enter over drop");
   EXPECT_EQ(target.calls[0].keyState, static_cast<DWORD>(MK_LBUTTON));
   for (const std::string& path : p.combo->targetPaths) EXPECT_EQ(path, f / "d");
   EXPECT_EQ(p.combo->DragObject(), nullptr);
