@@ -138,16 +138,26 @@ bool RowShowsDropHighlight(TShellListView* lv, int row) {
           LVIS_DROPHILITED) != 0;
 }
 
+// A folder of two files, a.txt and b.txt, shown in a list.
+struct TwoFilesShown {
+  testsupport::TempDir dir;
+  ListForm form;
+  DragListView* lv = nullptr;
+  TwoFilesShown() {
+    testsupport::WriteFile(dir / "a.txt", "a");
+    testsupport::WriteFile(dir / "b.txt", "b");
+    lv = form.Place<DragListView>();
+    lv->SetPath(dir.Path());
+  }
+};
+
 // ---------------------------------------------------------------------------
 // Drag source
 
 TEST(ShellListDragSource, StartsPastFivePixelsOnlyWhileTheButtonIsDown) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "a.txt", "a");
-  testsupport::WriteFile(dir / "b.txt", "b");
-  ListForm form;
-  auto* lv = form.Place<DragListView>();
-  lv->SetPath(dir.Path());
+  TwoFilesShown shown;
+  testsupport::TempDir& dir = shown.dir;
+  DragListView* lv = shown.lv;
   int row = RowOf(lv, "a.txt");
   ASSERT_GE(row, 0);
   Buttons buttons;
@@ -204,12 +214,8 @@ TEST(ShellListDragSource, StartsPastFivePixelsOnlyWhileTheButtonIsDown) {
 }
 
 TEST(ShellListDragSource, RightButtonDragsTooAndTheSourceAnswersAsTheShellExpects) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "a.txt", "a");
-  testsupport::WriteFile(dir / "b.txt", "b");
-  ListForm form;
-  auto* lv = form.Place<DragListView>();
-  lv->SetPath(dir.Path());
+  TwoFilesShown shown;
+  DragListView* lv = shown.lv;
   Buttons buttons;
   DragLoop loop(lv);
   std::vector<HRESULT> answers;

@@ -190,6 +190,16 @@ struct Pane {
 
 IDropTarget* TreeTarget(Pane& p) { return p.tree->DropTargetInterface(); }
 
+// A drag of the note from the test's folder over the tree, whose folders'
+// drop targets are one recording target.
+struct TreeDrag {
+  Folders f;
+  Pane p;
+  RecordingDropTarget target;
+  FakeDataObject data{DataKind::Shell, {f / "note.txt"}};
+  TreeDrag() { p.tree->target = &target; }
+};
+
 // ---------------------------------------------------------------------------
 // Mouse
 
@@ -357,12 +367,9 @@ TEST(ShellTreeMenu, RenameEditsTheLabelCutGhostsTheNodeOtherCodesChangeNothing) 
 // Drop target
 
 TEST(ShellTreeDrop, RightDragOfListItemsReachesTheFolderUnderThePointer) {
-  Folders f;
-  Pane p;
-  RecordingDropTarget target;
-  p.tree->target = &target;
+  TreeDrag drag;
+  auto& [f, p, target, data] = drag;
   fw::TreeNode* d = p.Node(f / "d");
-  FakeDataObject data(DataKind::Shell, {f / "note.txt"});
   POINTL over = p.ScreenPoint(p.LabelPoint(d));
   DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   ASSERT_EQ(TreeTarget(p)->DragEnter(&data, MK_RBUTTON, over, &effect), S_OK);
@@ -401,12 +408,9 @@ TEST(ShellTreeDrop, RightDragOfListItemsReachesTheFolderUnderThePointer) {
 }
 
 TEST(ShellTreeDrop, AFolderRefusingTheEntryGetsNoDropAndAVetoStopsIt) {
-  Folders f;
-  Pane p;
-  RecordingDropTarget target;
-  p.tree->target = &target;
+  TreeDrag drag;
+  auto& [f, p, target, data] = drag;
   fw::TreeNode* d = p.Node(f / "d");
-  FakeDataObject data(DataKind::Shell, {f / "note.txt"});
   POINTL over = p.ScreenPoint(p.LabelPoint(d));
   auto dropWith = [&](DWORD keyState) {
     DWORD effect = DROPEFFECT_COPY;
@@ -463,15 +467,12 @@ TEST(ShellTreeDrop, UnreadableDataIsRefusedEverywhereWithoutHarm) {
 }
 
 TEST(ShellTreeDrop, HoveringOpensAFolderOnlyAfterThirtyRepeatedDragOvers) {
-  Folders f;
-  Pane p;
-  RecordingDropTarget target;
-  p.tree->target = &target;
+  TreeDrag drag;
+  auto& [f, p, target, data] = drag;
   fw::TreeNode* a = p.Node(f / "a");
   ASSERT_TRUE(a->HasChildren());
   ASSERT_FALSE(a->Expanded());
   p.ShowFromTop(p.Node(f.dir.Path()));
-  FakeDataObject data(DataKind::Shell, {f / "note.txt"});
   POINTL over = p.ScreenPoint(p.LabelPoint(a));
   DWORD effect = DROPEFFECT_COPY;
   TreeTarget(p)->DragEnter(&data, MK_LBUTTON, over, &effect);
