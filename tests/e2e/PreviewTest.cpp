@@ -14,16 +14,6 @@ namespace {
 
 using e2e::WaitFor;
 
-HWND ListShowing(HWND main, const std::string& name) {
-  for (const auto& w : e2e::ChildWindows(main)) {
-    if (w.className != "SysListView32") continue;
-    int rows = e2e::ListRowCount(w.hwnd);
-    for (int i = 0; i < rows && i < 50; ++i)
-      if (e2e::ListCellText(w.hwnd, i, 0) == name) return w.hwnd;
-  }
-  return nullptr;
-}
-
 // The tool-tab strip: the tab control whose last tab is the preview.
 HWND ToolTabs(HWND main) {
   for (const auto& w : e2e::ChildWindows(main)) {
@@ -62,7 +52,7 @@ TEST(EndToEnd, PreviewsTheSelectedTextFileOnThePreviewPage) {
   HWND main = orvane.WaitForWindow("OrvaneForm", "", 30000);
   ASSERT_NE(main, nullptr);
   HWND list = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (list = ListShowing(main, "note.txt")) != nullptr; }, 15000));
+  ASSERT_TRUE(WaitFor([&] { return (list = e2e::ListWithRow(main, "note.txt")) != nullptr; }, 15000));
   HWND tabs = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (tabs = ToolTabs(main)) != nullptr; }, 5000)) << "no tool tabs";
   ASSERT_FALSE(MultiLineEdits(main).empty());
