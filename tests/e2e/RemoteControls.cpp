@@ -58,6 +58,40 @@ LRESULT Send(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return static_cast<LRESULT>(result);
 }
 
+// Sends msg with an item record whose text buffer sits at kTextOffset of block (which must hold
+// kTextOffset + kTextSize bytes), and reads the text back. The buffer is cleared first so that a
+// control that writes nothing reads as empty; checkAnswer: an answer of 0 or less means no text.
+template <class Item>
+std::string RemoteItemText(RemoteBlock& block, HWND wnd, UINT msg, WPARAM wp, Item item, bool checkAnswer = false) {
+  item.pszText = block.Address(kTextOffset);
+  item.cchTextMax = static_cast<int>(kTextSize);
+  char zero = 0;
+  block.Write(kTextOffset, &zero, 1);
+  block.Write(0, &item, sizeof item);
+  LRESULT answer = Send(wnd, msg, wp, reinterpret_cast<LPARAM>(block.Address()));
+  if (checkAnswer && answer <= 0) return {};
+  return block.ReadString(kTextOffset, kTextSize);
+}
+
+// Sends msg with a record of size bytes placed in wnd's process (seeded with data's bytes when the
+// message reads its input there) and copies the control's answer back into data. False when the
+// block cannot be placed, the control answers 0 or the answer cannot be read.
+bool RemoteQuery(HWND wnd, UINT msg, WPARAM wp, void* data, std::size_t size, bool seeded) {
+  RemoteBlock block(wnd, size);
+  if (!block.Valid()) return false;
+  if (seeded) block.Write(0, data, size);
+  if (!Send(wnd, msg, wp, reinterpret_cast<LPARAM>(block.Address()))) return false;
+  return block.Read(0, data, size);
+}
+
+// A rectangle the control gives in its client coordinates, on the screen.
+bool RemoteRect(HWND wnd, UINT msg, WPARAM wp, RECT r, bool seeded, RECT& screen) {
+  if (!RemoteQuery(wnd, msg, wp, &r, sizeof r, seeded)) return false;
+  ::MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  screen = r;
+  return true;
+}
+
 }  // namespace
 
 std::vector<std::string> TabTexts(HWND tabControl) {
@@ -68,13 +102,7 @@ std::vector<std::string> TabTexts(HWND tabControl) {
   for (int i = 0; i < count; ++i) {
     TCITEMA item{};
     item.mask = TCIF_TEXT;
-    item.pszText = block.Address(kTextOffset);
-    item.cchTextMax = static_cast<int>(kTextSize);
-    char zero = 0;
-    block.Write(kTextOffset, &zero, 1);
-    block.Write(0, &item, sizeof item);
-    Send(tabControl, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(block.Address()));
-    texts.push_back(block.ReadString(kTextOffset, kTextSize));
+    texts.push_back(RemoteItemText(block, tabControl, TCM_GETITEMA, static_cast<WPARAM>(i), item));
   }
   return texts;
 }
@@ -88,13 +116,7 @@ std::string ListCellText(HWND listView, int row, int column) {
   if (!block.Valid()) return {};
   LVITEMA item{};
   item.iSubItem = column;
-  item.pszText = block.Address(kTextOffset);
-  item.cchTextMax = static_cast<int>(kTextSize);
-  char zero = 0;
-  block.Write(kTextOffset, &zero, 1);
-  block.Write(0, &item, sizeof item);
-  Send(listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.Address()));
-  return block.ReadString(kTextOffset, kTextSize);
+  return RemoteItemText(block, listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), item);
 }
 
 int ListColumnWidth(HWND listView, int column) {
@@ -112,15 +134,7 @@ std::vector<int> ListSelectedRows(HWND listView) {
 bool ListHeaderItemRect(HWND listView, int column, RECT& screen) {
   HWND header = reinterpret_cast<HWND>(Send(listView, LVM_GETHEADER, 0, 0));
   if (!header) return false;
-  RemoteBlock block(header, sizeof(RECT));
-  if (!block.Valid()) return false;
-  if (!Send(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(block.Address())))
-    return false;
-  RECT r{};
-  if (!block.Read(0, &r, sizeof r)) return false;
-  ::MapWindowPoints(header, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  screen = r;
-  return true;
+  return RemoteRect(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), RECT{}, false, screen);
 }
 
 HTREEITEM TreeSelectedItem(HWND tree) {
@@ -134,13 +148,7 @@ std::string TreeItemText(HWND tree, HTREEITEM item) {
   TVITEMA it{};
   it.mask = TVIF_TEXT | TVIF_HANDLE;
   it.hItem = item;
-  it.pszText = block.Address(kTextOffset);
-  it.cchTextMax = static_cast<int>(kTextSize);
-  char zero = 0;
-  block.Write(kTextOffset, &zero, 1);
-  block.Write(0, &it, sizeof it);
-  if (Send(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(block.Address())) <= 0) return {};
-  return block.ReadString(kTextOffset, kTextSize);
+  return RemoteItemText(block, tree, TVM_GETITEMA, 0, it, true);
 }
 
 std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM parent) {
@@ -155,62 +163,29 @@ std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM parent) {
 }
 
 bool TreeItemRect(HWND tree, HTREEITEM item, RECT& screen) {
-  RemoteBlock block(tree, sizeof(RECT));
-  if (!block.Valid()) return false;
   // The item handle goes in the rectangle's first bytes; TRUE: the text only.
-  block.Write(0, &item, sizeof item);
-  if (!Send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(block.Address()))) return false;
   RECT r{};
-  if (!block.Read(0, &r, sizeof r)) return false;
-  ::MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  screen = r;
-  return true;
+  std::memcpy(&r, &item, sizeof item);
+  return RemoteRect(tree, TVM_GETITEMRECT, TRUE, r, true, screen);
 }
 
 bool TabRect(HWND tabControl, int index, RECT& screen) {
-  RemoteBlock block(tabControl, sizeof(RECT));
-  if (!block.Valid()) return false;
-  if (!Send(tabControl, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block.Address())))
-    return false;
-  RECT r{};
-  if (!block.Read(0, &r, sizeof r)) return false;
-  ::MapWindowPoints(tabControl, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  screen = r;
-  return true;
+  return RemoteRect(tabControl, TCM_GETITEMRECT, static_cast<WPARAM>(index), RECT{}, false, screen);
 }
 
 bool ListItemRect(HWND listView, int row, RECT& screen) {
-  RemoteBlock block(listView, sizeof(RECT));
-  if (!block.Valid()) return false;
   RECT r{};
   r.left = LVIR_BOUNDS;
-  block.Write(0, &r, sizeof r);
-  if (!Send(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.Address())))
-    return false;
-  if (!block.Read(0, &r, sizeof r)) return false;
-  ::MapWindowPoints(listView, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  screen = r;
-  return true;
+  return RemoteRect(listView, LVM_GETITEMRECT, static_cast<WPARAM>(row), r, true, screen);
 }
 
 bool ToolButtonRect(HWND toolBar, int index, RECT& screen) {
-  RemoteBlock block(toolBar, sizeof(RECT));
-  if (!block.Valid()) return false;
-  if (!Send(toolBar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block.Address())))
-    return false;
-  RECT r{};
-  if (!block.Read(0, &r, sizeof r)) return false;
-  ::MapWindowPoints(toolBar, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  screen = r;
-  return true;
+  return RemoteRect(toolBar, TB_GETITEMRECT, static_cast<WPARAM>(index), RECT{}, false, screen);
 }
 
 bool ToolButtonEnabled(HWND toolBar, int index) {
-  RemoteBlock block(toolBar, sizeof(TBBUTTON));
-  if (!block.Valid()) return false;
-  if (!Send(toolBar, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(block.Address()))) return false;
   TBBUTTON b{};
-  if (!block.Read(0, &b, sizeof b)) return false;
+  if (!RemoteQuery(toolBar, TB_GETBUTTON, static_cast<WPARAM>(index), &b, sizeof b, false)) return false;
   return (b.fsState & TBSTATE_ENABLED) != 0;
 }
 
@@ -224,12 +199,10 @@ void PostClick(HWND wnd, POINT screen) {
 }
 
 void PostDoubleClick(HWND wnd, POINT screen) {
+  PostClick(wnd, screen);
   POINT p = screen;
   ::ScreenToClient(wnd, &p);
   LPARAM at = MAKELPARAM(p.x, p.y);
-  ::PostMessageA(wnd, WM_MOUSEMOVE, 0, at);
-  ::PostMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  ::PostMessageA(wnd, WM_LBUTTONUP, 0, at);
   ::PostMessageA(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
   ::PostMessageA(wnd, WM_LBUTTONUP, 0, at);
 }
