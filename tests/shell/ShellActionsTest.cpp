@@ -22,6 +22,7 @@ namespace {
 
 using listtest::ListForm;
 using listtest::RowOf;
+using listtest::ShownFolder;
 
 void SelectRows(fw::ListView* lv, const std::set<int>& rows) {
   lv->SetItemState(-1, 0, LVIS_SELECTED);
@@ -154,12 +155,8 @@ TEST(ShellActionsTargets, FocusedControlFirstThenTheFormsControlsOfTheRightKind)
 }
 
 TEST(ShellActionsState, SelectionLabelEditingAndClipboardDecideWhatIsEnabled) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "a.txt", "a");
-  testsupport::WriteFile(dir / "b.txt", "bb");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"a.txt", "a"}, {"b.txt", "bb"}};
+  auto& [dir, form, lv] = shown;
   ASSERT_EQ(lv->ItemCount(), 2);
   auto* cut = fw::Make<TShellFileCut>(form.panel());
   auto* copy = fw::Make<TShellFileCopy>(form.panel());
@@ -248,11 +245,8 @@ TEST(ShellActionsState, AVirtualFolderTakesNoPasteAndSortsOnlyByName) {
 // ---------------------------------------------------------------------------
 
 TEST(ShellActionsCommands, CopyPutsTheSelectedFilesOnTheClipboard) {
-  testsupport::TempDir dir;
-  for (const char* name : {"一.txt", "ソ.txt", "三.txt"}) testsupport::WriteFile(dir / name, name);
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"一.txt", "一.txt"}, {"ソ.txt", "ソ.txt"}, {"三.txt", "三.txt"}};
+  auto& [dir, form, lv] = shown;
   HWND owner = form.get()->Handle();
   EmptyTheClipboard(owner);
   SelectRows(lv, {RowOf(lv, "一.txt"), RowOf(lv, "ソ.txt")});
@@ -309,12 +303,8 @@ TEST(ShellActionsCommands, PasteAsksTheShellToPasteIntoTheFolderShown) {
 }
 
 TEST(ShellActionsCommands, DeleteCutAndPropertiesReachTheShellWithTheSelection) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "a.txt", "a");
-  testsupport::WriteFile(dir / "b.txt", "b");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"a.txt", "a"}, {"b.txt", "b"}};
+  auto& [dir, form, lv] = shown;
   SelectRows(lv, {RowOf(lv, "b.txt")});
   ::SetFocus(lv->Handle());
   MenuRecorder recorder;
@@ -336,11 +326,8 @@ TEST(ShellActionsCommands, DeleteCutAndPropertiesReachTheShellWithTheSelection) 
 // Wine's folders compare every column by name, so the sort is judged by the
 // column and direction the list keeps, not by the row order.
 TEST(ShellActionsSort, EachSortActionSortsItsColumnAscending) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "a.txt", "a");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"a.txt", "a"}};
+  auto& [dir, form, lv] = shown;
   ::SetFocus(lv->Handle());
   std::vector<TShellFileSortAction*> actions = {
       fw::Make<TShellFileSortByName>(form.panel()), fw::Make<TShellFileSortBySize>(form.panel()),
@@ -360,11 +347,10 @@ TEST(ShellActionsSort, EachSortActionSortsItsColumnAscending) {
 // ---------------------------------------------------------------------------
 
 TEST(ShellActionsSelection, InvertTouchesTheSmallerSideAndReportsOnce) {
-  testsupport::TempDir dir;
-  for (int i = 0; i < 10; ++i) testsupport::WriteFile(dir / ("f" + std::to_string(i) + ".txt"), "x");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  std::vector<ShownFolder::File> files;
+  for (int i = 0; i < 10; ++i) files.emplace_back("f" + std::to_string(i) + ".txt", "x");
+  ShownFolder shown(files);
+  auto& [dir, form, lv] = shown;
   ASSERT_EQ(lv->ItemCount(), 10);
   int selChanges = 0;
   lv->OnShSelChange = [&](fw::Object*, DWORD) { ++selChanges; };
@@ -415,11 +401,8 @@ TEST(ShellActionsSelection, InvertAndSelectAllOnAPlainList) {
 }
 
 TEST(ShellActionsViewStyle, StylesAreCheckedOnlyForTheCurrentOneAndTheSwitchCycles) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "a.txt", "a");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"a.txt", "a"}};
+  auto& [dir, form, lv] = shown;
   ::SetFocus(lv->Handle());
   std::vector<TViewStyleAction*> styles = {fw::Make<TLargeIcon>(form.panel()), fw::Make<TSmallIcon>(form.panel()),
                                            fw::Make<TListIcon>(form.panel()), fw::Make<TReportIcon>(form.panel())};

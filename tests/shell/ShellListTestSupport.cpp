@@ -19,6 +19,12 @@ ListForm::ListForm() {
 
 ListForm::~ListForm() { fw::Free(m_panel); }
 
+ShownFolder::ShownFolder(const std::vector<File>& files) {
+  for (const auto& [name, bytes] : files) testsupport::WriteFile(dir / name, bytes);
+  lv = form.Place();
+  lv->SetPath(dir.Path());
+}
+
 void Settle(DWORD ms) { testsupport::PumpFor(ms); }
 
 std::vector<std::string> Captions(TShellListView* lv) {

@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/ui/Form.h"
@@ -40,6 +42,22 @@ class ListForm {
  private:
   fw::Form* m_form;    // shared
   fw::Panel* m_panel;  // freed by the destructor
+};
+
+// A fresh folder with files (name, contents) shown in a report list on a
+// ListForm: the start most list tests share. Unpack it as
+// `auto& [dir, form, lv] = shown;`.
+class ShownFolder {
+ public:
+  using File = std::pair<std::string, std::string>;
+  explicit ShownFolder(const std::vector<File>& files);
+  ShownFolder(std::initializer_list<File> files) : ShownFolder(std::vector<File>(files)) {}
+  ShownFolder(const ShownFolder&) = delete;
+  ShownFolder& operator=(const ShownFolder&) = delete;
+
+  testsupport::TempDir dir;
+  ListForm form;
+  TShellListView* lv;
 };
 
 // Retrieves messages for ms milliseconds.

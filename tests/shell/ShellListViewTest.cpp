@@ -24,6 +24,7 @@ using listtest::RowCenter;
 using listtest::RowOf;
 using listtest::SelectOnly;
 using listtest::Settle;
+using listtest::ShownFolder;
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -151,12 +152,8 @@ TEST(ShellListViewOpening, ShowingTheSameFolderAgainDoesNotReadIt) {
 }
 
 TEST(ShellListViewOpening, AFolderThatCannotBeBoundLeavesNoRowsOfTheOldOne) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "a.txt", "a");
-  testsupport::WriteFile(dir / "b.txt", "b");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"a.txt", "a"}, {"b.txt", "b"}};
+  auto& [dir, form, lv] = shown;
   ASSERT_EQ(lv->ItemCount(), 2);
   // A file is no folder: the shell will not bind it as one.
   UniqueIDList file;
@@ -176,12 +173,8 @@ void EditLabel(TShellListView* lv, int row, const std::string& text) {
 }
 
 TEST(ShellListViewRename, TheLabelEditorRenamesOnDiskOrLeavesEverything) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "old.txt", "1");
-  testsupport::WriteFile(dir / "taken.txt", "2");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"old.txt", "1"}, {"taken.txt", "2"}};
+  auto& [dir, form, lv] = shown;
   int row = RowOf(lv, "old.txt");
   ASSERT_GE(row, 0);
   EditLabel(lv, row, "新しい名前ソ.txt");
@@ -254,11 +247,8 @@ TEST(ShellListViewContextMenu, CodesForShortcutDeleteAndRename) {
 }
 
 TEST(ShellListViewContextMenu, ChangesWaitWhileAButtonIsDownOnARow) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "a.txt", "a");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"a.txt", "a"}};
+  auto& [dir, form, lv] = shown;
   EXPECT_EQ(lv->GetDragState(), dsWait);
   // Inside the click (the control reports the menu before the button's
   // handling ends) the state says a drag may still start, and a change
@@ -288,11 +278,8 @@ TEST(ShellListViewContextMenu, ChangesWaitWhileAButtonIsDownOnARow) {
 }
 
 TEST(ShellListViewFind, TypingSelectsTheFirstRowContainingTheLetters) {
-  testsupport::TempDir dir;
-  for (const char* n : {"abc.txt", "mxq.txt", "qqq.txt", "zzy.txt"}) testsupport::WriteFile(dir / n, "1");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"abc.txt", "1"}, {"mxq.txt", "1"}, {"qqq.txt", "1"}, {"zzy.txt", "1"}};
+  auto& [dir, form, lv] = shown;
   ::SetFocus(lv->Handle());
   ::SendMessageA(lv->Handle(), WM_CHAR, 'X', 1);
   Settle();
@@ -310,12 +297,10 @@ TEST(ShellListViewFind, TypingSelectsTheFirstRowContainingTheLetters) {
 }
 
 TEST(ShellListViewSelection, TheSelectedSizeFollowsEveryChange) {
-  testsupport::TempDir dir;
-  for (int i = 1; i <= 5; ++i)
-    testsupport::WriteFile(dir / ("s" + std::to_string(i) + ".txt"), std::string(i * 100, 'x'));
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  std::vector<ShownFolder::File> files;
+  for (int i = 1; i <= 5; ++i) files.emplace_back("s" + std::to_string(i) + ".txt", std::string(i * 100, 'x'));
+  ShownFolder shown(files);
+  auto& [dir, form, lv] = shown;
   DWORD reported = 12345;
   int events = 0;
   lv->OnShSelChange = [&](fw::Object*, DWORD size) {
@@ -367,12 +352,8 @@ TEST(ShellListViewSettings, LayoutViewStyleAndSortComeBack) {
 }
 
 TEST(ShellListViewWindow, ReCreationShowsTheSameFolder) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "a.txt", "a");
-  testsupport::WriteFile(dir / "b.txt", "b");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"a.txt", "a"}, {"b.txt", "b"}};
+  auto& [dir, form, lv] = shown;
   HWND first = lv->Handle();
   ::PostMessageA(first, TShellListView::kRecreateMessage, 0, 0);
   testsupport::PumpUntil([&] { return lv->HandleAllocated() && lv->Handle() != first; }, 3000);
@@ -436,11 +417,8 @@ TEST(ShellListViewWindow, CustomDrawAsksPerRowAndPerAttributeCell) {
 }
 
 TEST(ShellListViewWindow, CopyPutsTheSelectionOnTheClipboard) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "copy.txt", "c");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"copy.txt", "c"}};
+  auto& [dir, form, lv] = shown;
   bool contented = false;
   lv->OnShClipboard = [&](fw::Object*, bool c) { contented = c; };
   EXPECT_FALSE(lv->InvokeCommand(icCopy));  // nothing selected
@@ -484,11 +462,8 @@ TEST(ShellListViewWindow, AttributeImagesReplaceTheLetters) {
 bool WaitFor(const std::function<bool()>& done) { return testsupport::PumpUntil(done, 8000); }
 
 TEST(ShellListViewLiveUpdates, CreatedRenamedGrownAndDeletedFilesShowUp) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "keep.txt", "k");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"keep.txt", "k"}};
+  auto& [dir, form, lv] = shown;
   ASSERT_EQ(lv->ItemCount(), 1);
   const std::string cd = "cmd.exe /c cd /d \"" + dir.Path() + "\" && ";
 
@@ -521,12 +496,8 @@ TEST(ShellListViewLiveUpdates, CreatedRenamedGrownAndDeletedFilesShowUp) {
 }
 
 TEST(ShellListViewLiveUpdates, AnAttributeChangeKeepsTheRowObjects) {
-  testsupport::TempDir dir;
-  testsupport::WriteFile(dir / "one.txt", "1");
-  testsupport::WriteFile(dir / "two.txt", "22");
-  ListForm form;
-  TShellListView* lv = form.Place();
-  lv->SetPath(dir.Path());
+  ShownFolder shown{{"one.txt", "1"}, {"two.txt", "22"}};
+  auto& [dir, form, lv] = shown;
   std::vector<TShellFileItem*> rows{lv->GetFileItem(0), lv->GetFileItem(1)};
   int row = RowOf(lv, "two.txt");
   EXPECT_EQ(lv->GetFileItem(row)->GetAttributes() & FILE_ATTRIBUTE_HIDDEN, 0u);
