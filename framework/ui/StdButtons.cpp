@@ -13,7 +13,28 @@ namespace fw {
 
 // ---------------------------------------------------------------- buttons
 
-ButtonControl::ButtonControl(Component* owner) : Control(owner) { m_tabStop = true; }
+namespace {
+
+WPARAM CheckOf(TCheckBoxState state) {
+  return state == TCheckBoxState::cbChecked  ? BST_CHECKED
+         : state == TCheckBoxState::cbGrayed ? BST_INDETERMINATE
+                                             : BST_UNCHECKED;
+}
+
+}  // namespace
+
+ButtonControl::ButtonControl(Component* owner, int width, int height) : Control(owner) {
+  m_tabStop = true;
+  m_width = width;
+  m_height = height;
+}
+
+void ButtonControl::CreateParams(fw::CreateParams& p) {
+  Control::CreateParams(p);
+  p.className = "BUTTON";
+  p.param = nullptr;
+  p.style |= ButtonStyle();
+}
 
 bool ButtonControl::CNCommand(WORD code) {
   if (code != BN_CLICKED) return false;
@@ -25,16 +46,12 @@ void ButtonControl::Clicked() {
   if (OnClick) OnClick(this);
 }
 
-Button::Button(Component* owner) : ButtonControl(owner) {
-  m_width = 75;
-  m_height = 25;
-}
+Button::Button(Component* owner) : ButtonControl(owner, 75, 25) {}
+
+DWORD Button::ButtonStyle() const { return m_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; }
 
 void Button::CreateParams(fw::CreateParams& p) {
   ButtonControl::CreateParams(p);
-  p.className = "BUTTON";
-  p.param = nullptr;
-  p.style |= m_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
   // The dialog manager sends Enter as IDOK and Escape as IDCANCEL, naming
   // the form's child with that identifier: the default and cancel buttons
   // carry those identifiers, so the keys click them.
@@ -47,7 +64,7 @@ void Button::CreateParams(fw::CreateParams& p) {
 void Button::ApplyId() {
   if (!m_handle) return;
   if (m_default || m_cancel) ::SetWindowLongPtrA(m_handle, GWLP_ID, m_default ? IDOK : IDCANCEL);
-  ::SendMessageA(m_handle, BM_SETSTYLE, m_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  ::SendMessageA(m_handle, BM_SETSTYLE, ButtonStyle(), TRUE);
 }
 
 void Button::SetDefault(bool v) {
@@ -69,24 +86,13 @@ void Button::Click() {
   if (OnClick) OnClick(this);
 }
 
-CheckBox::CheckBox(Component* owner) : ButtonControl(owner) {
-  m_width = 97;
-  m_height = 17;
-}
+CheckBox::CheckBox(Component* owner) : ButtonControl(owner, 97, 17) {}
 
-void CheckBox::CreateParams(fw::CreateParams& p) {
-  ButtonControl::CreateParams(p);
-  p.className = "BUTTON";
-  p.param = nullptr;
-  p.style |= m_allowGrayed ? BS_AUTO3STATE : BS_AUTOCHECKBOX;
-}
+DWORD CheckBox::ButtonStyle() const { return m_allowGrayed ? BS_AUTO3STATE : BS_AUTOCHECKBOX; }
 
 void CheckBox::CreateWnd() {
   ButtonControl::CreateWnd();
-  WPARAM check = m_state == TCheckBoxState::cbChecked  ? BST_CHECKED
-                 : m_state == TCheckBoxState::cbGrayed ? BST_INDETERMINATE
-                                                       : BST_UNCHECKED;
-  ::SendMessageA(m_handle, BM_SETCHECK, check, 0);
+  ::SendMessageA(m_handle, BM_SETCHECK, CheckOf(m_state), 0);
 }
 
 LRESULT CheckBox::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -105,12 +111,7 @@ TCheckBoxState CheckBox::State() {
 void CheckBox::SetState(TCheckBoxState v) {
   if (State() == v) return;
   m_state = v;
-  if (m_handle) {
-    WPARAM check = v == TCheckBoxState::cbChecked  ? BST_CHECKED
-                   : v == TCheckBoxState::cbGrayed ? BST_INDETERMINATE
-                                                   : BST_UNCHECKED;
-    ::SendMessageA(m_handle, BM_SETCHECK, check, 0);
-  }
+  if (m_handle) ::SendMessageA(m_handle, BM_SETCHECK, CheckOf(v), 0);
   if (OnClick) OnClick(this);
 }
 
@@ -129,17 +130,9 @@ void CheckBox::Clicked() {
   if (OnClick) OnClick(this);
 }
 
-RadioButton::RadioButton(Component* owner) : ButtonControl(owner) {
-  m_width = 113;
-  m_height = 17;
-}
+RadioButton::RadioButton(Component* owner) : ButtonControl(owner, 113, 17) {}
 
-void RadioButton::CreateParams(fw::CreateParams& p) {
-  ButtonControl::CreateParams(p);
-  p.className = "BUTTON";
-  p.param = nullptr;
-  p.style |= BS_AUTORADIOBUTTON;
-}
+DWORD RadioButton::ButtonStyle() const { return BS_AUTORADIOBUTTON; }
 
 void RadioButton::CreateWnd() {
   ButtonControl::CreateWnd();

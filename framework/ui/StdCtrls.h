@@ -268,9 +268,13 @@ enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 // Shared base of the button family (push, check, radio).
 class ButtonControl : public Control {
  public:
-  explicit ButtonControl(Component* owner);
+  // width and height: the kind's size when placed.
+  ButtonControl(Component* owner, int width, int height);
 
  protected:
+  // Every kind is a system BUTTON; ButtonStyle picks which one.
+  void CreateParams(fw::CreateParams& params) override;
+  virtual DWORD ButtonStyle() const = 0;
   bool CNCommand(WORD code) override;
   // A click from the window (the user, BM_CLICK, or the keyboard).
   virtual void Clicked();
@@ -294,6 +298,7 @@ class Button : public ButtonControl {
 
  protected:
   void CreateParams(fw::CreateParams& params) override;
+  DWORD ButtonStyle() const override;
   void Clicked() override;
   void ApplyId();
 
@@ -316,7 +321,7 @@ class CheckBox : public ButtonControl {
   void SetAllowGrayed(bool v);
 
  protected:
-  void CreateParams(fw::CreateParams& params) override;
+  DWORD ButtonStyle() const override;
   void CreateWnd() override;
   LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
   void Clicked() override;
@@ -336,7 +341,7 @@ class RadioButton : public ButtonControl {
   void SetChecked(bool v);
 
  protected:
-  void CreateParams(fw::CreateParams& params) override;
+  DWORD ButtonStyle() const override;
   void CreateWnd() override;
   void Clicked() override;
 
