@@ -17,27 +17,12 @@
 
 TShellComboItem::TShellComboItem(TShellComboList* owner, TShellComboItem* parent, UniqueIDList rootItemID,
                                  UniqueIDList itemID, bool inserted) noexcept
-    : TShellDataItem(std::move(itemID)), m_owner(owner), m_parent(parent), m_inserted(inserted) {
-  m_rootItemID = std::move(rootItemID);
-}
+    : TShellRootedItem(std::move(itemID), std::move(rootItemID)),
+      m_owner(owner),
+      m_parent(parent),
+      m_inserted(inserted) {}
 
 int TShellComboItem::GetIndex() { return m_owner ? m_owner->IndexOf(this) : -1; }
-
-int TShellComboItem::GetLevel() { return GetItemIDLevel(m_rootItemID.get()); }
-
-LPCITEMIDLIST TShellComboItem::GetParentItemID() {
-  if (!m_parentItemID) {
-    if (GetLevel() == 1)
-      GetSpecialFolderID(sfidDeskTop, m_parentItemID);
-    else
-      m_parentItemID.reset(GetParentItemIDRoot(m_rootItemID.get()));
-  }
-  return m_parentItemID.get();
-}
-
-LPCITEMIDLIST TShellComboItem::GetRootItemID() { return m_rootItemID.get(); }
-
-bool TShellComboItem::HasCorrectData() { return m_itemID && m_rootItemID; }
 
 TShellComboItem* TShellComboItem::GetNext() {
   int i = GetIndex();

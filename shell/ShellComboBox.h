@@ -33,17 +33,13 @@ class TShellComboList;
 class TShellTreeView;
 
 // One entry of the combo box.
-class TShellComboItem : public TShellDataItem {
+class TShellComboItem : public TShellRootedItem {
  public:
   // Takes over both lists.
   TShellComboItem(TShellComboList* owner, TShellComboItem* parent, UniqueIDList rootItemID, UniqueIDList itemID,
                   bool inserted) noexcept;
 
   int GetIndex() override;
-  int GetLevel() override;
-  LPCITEMIDLIST GetParentItemID() override;
-  LPCITEMIDLIST GetRootItemID() override;
-  bool HasCorrectData() override;
 
   TShellComboItem* GetParent() const noexcept { return m_parent; }
   void SetParent(TShellComboItem* parent) noexcept { m_parent = parent; }

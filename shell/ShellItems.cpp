@@ -349,24 +349,16 @@ bool TShellDataItem::GetDropTarget(fw::ComPtr<IDropTarget>& target) {
 }
 
 // ===========================================================================
-// TShellFolderItem
+// TShellRootedItem
 
-TShellFolderItem::TShellFolderItem(fw::TreeNode* node, UniqueIDList itemID, UniqueIDList rootItemID) noexcept
-    : TShellDataItem(std::move(itemID)), m_node(node) {
+TShellRootedItem::TShellRootedItem(UniqueIDList itemID, UniqueIDList rootItemID) noexcept
+    : TShellDataItem(std::move(itemID)) {
   m_rootItemID = std::move(rootItemID);
 }
 
-int TShellFolderItem::GetIndex() {
-  if (!m_node || !m_node->Owner()) return -1;
-  int index = 0;
-  for (fw::TreeNode* n = m_node->Owner()->Items().GetFirstNode(); n; n = n->GetNext(), ++index)
-    if (n == m_node) return index;
-  return -1;
-}
+int TShellRootedItem::GetLevel() { return GetItemIDLevel(m_rootItemID.get()); }
 
-int TShellFolderItem::GetLevel() { return GetItemIDLevel(m_rootItemID.get()); }
-
-LPCITEMIDLIST TShellFolderItem::GetParentItemID() {
+LPCITEMIDLIST TShellRootedItem::GetParentItemID() {
   if (!m_parentItemID) {
     if (GetLevel() == 1)
       GetSpecialFolderID(sfidDeskTop, m_parentItemID);
@@ -376,9 +368,23 @@ LPCITEMIDLIST TShellFolderItem::GetParentItemID() {
   return m_parentItemID.get();
 }
 
-LPCITEMIDLIST TShellFolderItem::GetRootItemID() { return m_rootItemID.get(); }
+LPCITEMIDLIST TShellRootedItem::GetRootItemID() { return m_rootItemID.get(); }
 
-bool TShellFolderItem::HasCorrectData() { return m_itemID && m_rootItemID; }
+bool TShellRootedItem::HasCorrectData() { return m_itemID && m_rootItemID; }
+
+// ===========================================================================
+// TShellFolderItem
+
+TShellFolderItem::TShellFolderItem(fw::TreeNode* node, UniqueIDList itemID, UniqueIDList rootItemID) noexcept
+    : TShellRootedItem(std::move(itemID), std::move(rootItemID)), m_node(node) {}
+
+int TShellFolderItem::GetIndex() {
+  if (!m_node || !m_node->Owner()) return -1;
+  int index = 0;
+  for (fw::TreeNode* n = m_node->Owner()->Items().GetFirstNode(); n; n = n->GetNext(), ++index)
+    if (n == m_node) return index;
+  return -1;
+}
 
 void TShellFolderItem::SetOwner(fw::TreeNode* node) {
   m_node = node;

@@ -164,6 +164,22 @@ class TShellDataItem : public fw::Object {
 };
 
 // ---------------------------------------------------------------------------
+// TShellRootedItem: an item that is given its absolute list (the folder
+// tree's nodes, the combo box's entries): its depth, its parent and whether
+// it can be asked anything all follow from that list.
+
+class TShellRootedItem : public TShellDataItem {
+ public:
+  // Takes over both lists.
+  TShellRootedItem(UniqueIDList itemID, UniqueIDList rootItemID) noexcept;
+
+  int GetLevel() override;
+  LPCITEMIDLIST GetParentItemID() override;
+  LPCITEMIDLIST GetRootItemID() override;
+  bool HasCorrectData() override;
+};
+
+// ---------------------------------------------------------------------------
 // TShellFolderItem: the item of one folder tree node
 
 class TShellFolderItem;
@@ -184,17 +200,13 @@ inline TShellFolderItem* FolderItemOfNode(const fw::TreeNode* node) noexcept {
   return node ? static_cast<TShellFolderItem*>(node->Data()) : nullptr;
 }
 
-class TShellFolderItem : public TShellDataItem {
+class TShellFolderItem : public TShellRootedItem {
  public:
   // Takes over both lists. node may be null (an item enumerated but not yet
   // shown); SetOwner attaches it later.
   TShellFolderItem(fw::TreeNode* node, UniqueIDList itemID, UniqueIDList rootItemID) noexcept;
 
   int GetIndex() override;
-  int GetLevel() override;
-  LPCITEMIDLIST GetParentItemID() override;
-  LPCITEMIDLIST GetRootItemID() override;
-  bool HasCorrectData() override;
 
   fw::TreeNode* GetNode() const noexcept { return m_node; }
   // Attaches the item to its node and sets the node's has-children mark and

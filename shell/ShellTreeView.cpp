@@ -411,6 +411,16 @@ void TShellTreeView::SetPath(const std::string& path) {
   if (GetIDListFromPath(path, list)) SetNameSpace(list.get());
 }
 
+fw::TreeNode* TShellTreeView::MergeAndFindAgain(fw::TreeNode* parent, LPCITEMIDLIST itemID, IShellFolder* folder) {
+  UniqueIDList wanted(CopyItemIDList(itemID));
+  UpDateFolder(parent);
+  for (fw::TreeNode* n = parent ? parent->GetFirstChild() : nullptr; n; n = n->GetNextSibling()) {
+    TShellFolderItem* item = FolderItemOfNode(n);
+    if (item && CompareIDList(folder, item->GetItemID(), wanted.get()) == cvEqual) return n;
+  }
+  return nullptr;
+}
+
 fw::TreeNode* TShellTreeView::GetNodeFromItemID(LPCITEMIDLIST list) {
   EnsureRoot();
   fw::TreeNode* root = RootNode();
@@ -453,18 +463,8 @@ fw::TreeNode* TShellTreeView::GetNodeFromItemID(LPCITEMIDLIST list) {
         continue;
       }
       if (m_comboBox) m_comboBox->InitData();
-      // The merge may replace the cursor: find it again by its list.
-      UniqueIDList cursorID(CopyItemIDList(item->GetItemID()));
-      UpDateFolder(parent);
+      fw::TreeNode* again = MergeAndFindAgain(parent, item->GetItemID(), parentFolder.Get());
       mergedParent = parent;
-      fw::TreeNode* again = nullptr;
-      for (fw::TreeNode* n = parent ? parent->GetFirstChild() : nullptr; n; n = n->GetNextSibling()) {
-        TShellFolderItem* ni = FolderItemOfNode(n);
-        if (ni && CompareIDList(parentFolder.Get(), ni->GetItemID(), cursorID.get()) == cvEqual) {
-          again = n;
-          break;
-        }
-      }
       if (!again) break;
       fw::TreeNode* prev = again->GetPrevSibling();
       TShellFolderItem* prevItem = FolderItemOfNode(prev);
@@ -476,17 +476,8 @@ fw::TreeNode* TShellTreeView::GetNodeFromItemID(LPCITEMIDLIST list) {
       fw::TreeNode* next = cursor->GetNextSibling();
       if (!next && mergedParent != cursor->Parent()) {
         fw::TreeNode* parent = cursor->Parent();
-        UniqueIDList cursorID(CopyItemIDList(item->GetItemID()));
-        UpDateFolder(parent);
+        fw::TreeNode* again = MergeAndFindAgain(parent, item->GetItemID(), parentFolder.Get());
         mergedParent = parent;
-        fw::TreeNode* again = nullptr;
-        for (fw::TreeNode* n = parent ? parent->GetFirstChild() : nullptr; n; n = n->GetNextSibling()) {
-          TShellFolderItem* ni = FolderItemOfNode(n);
-          if (ni && CompareIDList(parentFolder.Get(), ni->GetItemID(), cursorID.get()) == cvEqual) {
-            again = n;
-            break;
-          }
-        }
         // The cursor itself vanished: start over at the merged level's first node.
         next = again ? again->GetNextSibling() : (parent ? parent->GetFirstChild() : nullptr);
       }

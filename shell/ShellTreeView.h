@@ -194,6 +194,10 @@ class TShellTreeView : public fw::TreeView,
   // A node for the item at a position among parent's children (-1: last).
   fw::TreeNode* AddItemNode(fw::TreeNode* parent, int position, std::unique_ptr<TShellFolderItem> item);
   bool FolderOfNode(fw::TreeNode* node, fw::ComPtr<IShellFolder>& folder);
+  // Merges parent's children with its folder and returns the child that now
+  // holds itemID (relative, in folder), or null when it went: the merge may
+  // replace the node a search stood on, and free the list itemID points into.
+  fw::TreeNode* MergeAndFindAgain(fw::TreeNode* parent, LPCITEMIDLIST itemID, IShellFolder* folder);
   void SelectBeforeRemoving(fw::TreeNode* parent, fw::TreeNode* doomed);
   void RemoveFromHistory(fw::TreeNode* node);
   void ResetIcons();
