@@ -29,6 +29,17 @@ void Guarded(F&& f) {
   }
 }
 
+// A node's first child; a folder node that has none is merged with its folder
+// first (its children may not have been read yet).
+fw::TreeNode* FirstChildMerged(TShellTreeView& tree, fw::TreeNode* node) {
+  fw::TreeNode* child = node->GetFirstChild();
+  if (!child && tree.IsCorrectNode(node)) {
+    tree.UpDateFolder(node);
+    child = node->GetFirstChild();
+  }
+  return child;
+}
+
 }  // namespace
 
 TShellTreeView::TShellTreeView(fw::Component* owner)
@@ -425,11 +436,7 @@ fw::TreeNode* TShellTreeView::GetNodeFromItemID(LPCITEMIDLIST list) {
   EnsureRoot();
   fw::TreeNode* root = RootNode();
   if (!root || !list) return root;
-  fw::TreeNode* cursor = root->GetFirstChild();
-  if (!cursor && IsCorrectNode(root)) {
-    UpDateFolder(root);
-    cursor = root->GetFirstChild();
-  }
+  fw::TreeNode* cursor = FirstChildMerged(*this, root);
   LPCITEMIDLIST remaining = list;
   // A level that has been merged once for this search is not merged again:
   // a folder that sorts between two siblings without being among them stays
@@ -445,12 +452,7 @@ fw::TreeNode* TShellTreeView::GetNodeFromItemID(LPCITEMIDLIST list) {
       remaining = GetNextItemIDList(remaining);
       if (!remaining || GetItemIDSize(remaining) == 0) return cursor;
       cursor->Expand(false);
-      fw::TreeNode* child = cursor->GetFirstChild();
-      if (!child) {
-        UpDateFolder(cursor);
-        child = cursor->GetFirstChild();
-      }
-      cursor = child;
+      cursor = FirstChildMerged(*this, cursor);
       mergedParent = nullptr;
     } else if (cmp == cvPrev) {
       fw::TreeNode* parent = cursor->Parent();
