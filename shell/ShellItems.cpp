@@ -10,6 +10,7 @@
 #include "framework/base/Handle.h"
 #include "framework/ui/Application.h"
 #include "framework/ui/Form.h"
+#include "framework/ui/WinUtil.h"
 #include "shell/Shellcst.h"
 
 namespace {
@@ -34,15 +35,6 @@ constexpr CommandInfo kCommands[] = {
     {iaCanDelete, 17},     // icDelete
     {iaHasPropSheet, 19},  // icProperty
 };
-
-std::wstring AnsiToWide(const std::string& text) {
-  if (text.empty()) return {};
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
 
 // A storage medium that is released however the reader leaves.
 struct StgMedium {
@@ -397,7 +389,7 @@ bool TShellFolderItem::Rename(const std::string& newName) {
   bool renamed = false;
   fw::ComPtr<IShellFolder> folder;
   if (HasCorrectData() && HasShAttributesOf(iaCanRename) && GetShellFolder(folder)) {
-    std::wstring wide = AnsiToWide(newName);
+    std::wstring wide = fw::AnsiToWide(newName);
     fw::TreeView* tree = m_node ? m_node->Owner() : nullptr;
     HWND owner = tree && tree->HandleAllocated() ? tree->Handle() : nullptr;
     UniqueIDList newID;

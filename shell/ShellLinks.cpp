@@ -6,17 +6,9 @@
 
 #include "framework/base/ComPtr.h"
 #include "framework/base/Mbcs.h"
+#include "framework/ui/WinUtil.h"
 
 namespace {
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 // One shortcut file: the target is set by setTarget on the link object, then
 // the link is saved under fileName and made the object's current file.
@@ -29,7 +21,7 @@ bool SaveShortCut(const std::string& fileName, const std::string& workFolder, Se
   if (!link || !file) return false;
   if (FAILED(setTarget(link.Get()))) return false;
   link->SetWorkingDirectory(workFolder.c_str());
-  std::wstring wideName = Widen(fileName);
+  std::wstring wideName = fw::AnsiToWide(fileName);
   if (wideName.empty()) return false;
   return SUCCEEDED(file->Save(wideName.c_str(), TRUE));
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "framework/base/Mbcs.h"
+#include "framework/ui/WinUtil.h"
 
 namespace {
 
@@ -104,24 +105,6 @@ void TaskFree(void* block) noexcept {
 LPITEMIDLIST AllocList(std::size_t size) noexcept {
   if (size > kMaxListBytes) return nullptr;
   return CreateItemIDList(static_cast<std::uint16_t>(size));
-}
-
-std::string WideToAnsi(const wchar_t* text) {
-  int n = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string out(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
-  out.resize(static_cast<std::size_t>(n) - 1);
-  return out;
-}
-
-std::wstring AnsiToWide(const std::string& text) {
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (n <= 1) return {};
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), n);
-  out.resize(static_cast<std::size_t>(n) - 1);
-  return out;
 }
 
 }  // namespace
@@ -381,7 +364,7 @@ bool GetNameFromItemId(IShellFolder* folder, LPCITEMIDLIST list, std::string& na
     switch (str.uType) {
       case STRRET_WSTR:
         if (str.pOleStr) {
-          name = WideToAnsi(str.pOleStr);
+          name = fw::WideToAnsi(str.pOleStr);
           ::CoTaskMemFree(str.pOleStr);
         }
         return true;
@@ -445,7 +428,7 @@ bool GetIDListFromPath(const std::string& path, LPITEMIDLIST& list) noexcept {
   try {
     fw::ComPtr<IShellFolder> desktop;
     if (FAILED(::SHGetDesktopFolder(desktop.Put())) || !desktop) return false;
-    std::wstring wide = AnsiToWide(path);
+    std::wstring wide = fw::AnsiToWide(path);
     if (wide.empty()) return false;
     LPITEMIDLIST parsed = nullptr;
     HRESULT hr = desktop->ParseDisplayName(ShellApplicationWindow(), nullptr, wide.data(), nullptr, &parsed, nullptr);

@@ -7,21 +7,13 @@
 #include "framework/base/Mbcs.h"
 #include "framework/settings/Registry.h"
 #include "framework/ui/Application.h"
+#include "framework/ui/WinUtil.h"
 
 namespace orvane {
 
 namespace {
 
 constexpr const char* kShellFoldersKey = "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 // The folder part of a path with its trailing "\" (whole characters: a
 // Shift-JIS second byte may be 0x5C).
@@ -123,7 +115,7 @@ void TShortcutMaker::CreateShortcut(const std::string& exe, const std::string& f
   link->SetWorkingDirectory(FolderPartOf(exe).c_str());
 
   auto save = [&](const std::string& where) -> HRESULT {
-    std::wstring name = Widen(LinkFileName(where, caption));
+    std::wstring name = fw::AnsiToWide(LinkFileName(where, caption));
     if (name.empty()) return E_INVALIDARG;
     return file->Save(name.c_str(), TRUE);
   };

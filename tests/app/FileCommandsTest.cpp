@@ -33,20 +33,6 @@ bool IsDir(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Names in a folder, sorted (no "." and "..").
-std::vector<std::string> Listing(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  fw::FindHandle find(::FindFirstFileA((folder + "\\*").c_str(), &fd));
-  if (!find.valid()) return names;
-  do {
-    std::string n = fd.cFileName;
-    if (n != "." && n != "..") names.push_back(n);
-  } while (::FindNextFileA(find.get(), &fd));
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 // What the name dialog showed when it came up.
 struct DialogSeen {
   std::string caption, prompt, name;
@@ -172,7 +158,7 @@ TEST_F(FileCommandsTest, NewFolderAndFileWithTheDialogsTextSets) {
   EXPECT_EQ(m_seen[3].prompt, "フォルダ名入力");
   EXPECT_EQ(m_seen[3].name, "新規");
   // The cancelled dialog created nothing; the list shows the folder as it is.
-  EXPECT_EQ(Listing(Work()), (std::vector<std::string>{"a", "work2", "新規.txt"}));
+  EXPECT_EQ(testsupport::FolderNames(Work()), (std::vector<std::string>{"a", "work2", "新規.txt"}));
   EXPECT_EQ(Captions().size(), 3u);
 }
 
@@ -191,7 +177,7 @@ TEST_F(FileCommandsTest, ExistingFileAndInvalidNamesAreLeftAlone) {
   }
   AnswerNameDialog("bad?.txt");
   w->File2Click(nullptr);
-  EXPECT_EQ(Listing(Work()), std::vector<std::string>{"新規.txt"});
+  EXPECT_EQ(testsupport::FolderNames(Work()), std::vector<std::string>{"新規.txt"});
   EXPECT_FALSE(Exists(m_dir / "outside"));
 }
 
@@ -212,7 +198,8 @@ TEST_F(FileCommandsTest, PermanentDeleteOfTheSelectionWithOneConfirmation) {
     w->Delete1Execute(nullptr);
     EXPECT_EQ(no.Answered(), 1) << no.Captions();
   }
-  EXPECT_EQ(Listing(Work()), (std::vector<std::string>{"dir", "one.txt", "stay.txt", "three.txt", "two.txt"}));
+  EXPECT_EQ(testsupport::FolderNames(Work()),
+            (std::vector<std::string>{"dir", "one.txt", "stay.txt", "three.txt", "two.txt"}));
 
   for (const char* f : {"one.txt", "two.txt", "three.txt", "dir"}) list->Item(RowOfPath(Work(f)))->SetSelected(true);
   {
@@ -220,7 +207,7 @@ TEST_F(FileCommandsTest, PermanentDeleteOfTheSelectionWithOneConfirmation) {
     w->Delete1Execute(nullptr);
     EXPECT_EQ(yes.Answered(), 1) << yes.Captions();
   }
-  EXPECT_EQ(Listing(Work()), std::vector<std::string>{"stay.txt"});
+  EXPECT_EQ(testsupport::FolderNames(Work()), std::vector<std::string>{"stay.txt"});
   for (const char* f : {"one.txt", "two.txt", "three.txt", "dir"}) EXPECT_FALSE(testsupport::InTrash(Work(f))) << f;
   EXPECT_EQ(list->SelCount(), 0);
   EXPECT_EQ(Captions(), std::vector<std::string>{"stay.txt"});

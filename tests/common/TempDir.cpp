@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -34,8 +35,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadFile(const std::string& path) {
-  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
+  HANDLE h =
+      ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return {};
   std::string out;
   char buf[4096];
@@ -64,6 +65,20 @@ void RemoveTree(const std::string& path) {
     ::FindClose(f);
   }
   ::RemoveDirectoryA(path.c_str());
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string n = fd.cFileName;
+    if (n != "." && n != "..") names.push_back(n);
+  } while (::FindNextFileA(find, &fd));
+  ::FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace testsupport

@@ -1,6 +1,7 @@
 #pragma once
 // A fresh folder under the system temporary folder, removed with everything in it.
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -25,5 +26,7 @@ void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 // Deletes a folder tree (files and subfolders).
 void RemoveTree(const std::string& path);
+// The names in a folder (files and subfolders, no "." or ".."), sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 }  // namespace testsupport

@@ -44,19 +44,6 @@ long RunAndWait(const std::string& commandLine) {
   return static_cast<long>(code);
 }
 
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  fw::FindHandle find(::FindFirstFileA((dir + "\\*").c_str(), &fd));
-  if (!find) return names;
-  do {
-    std::string n = fd.cFileName;
-    if (n != "." && n != "..") names.push_back(n);
-  } while (::FindNextFileA(find.get(), &fd));
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool KeyExists() {
@@ -144,7 +131,7 @@ TEST_F(PackageTest, InstallsRunsKeepsUserFilesAcrossReinstallAndUninstallsOnlyIt
   ASSERT_EQ(Install(dir), 0);
 
   const std::vector<std::string> installed = {"Orvane.exe", "Uninstall.exe", "index.html", "purger.dll"};
-  ASSERT_EQ(FilesIn(dir), installed) << "no settings or bookmark file is shipped";
+  ASSERT_EQ(testsupport::FolderNames(dir), installed) << "no settings or bookmark file is shipped";
   const std::string bin = e2e::BuildBinDir();
   for (const char* f : {"Orvane.exe", "purger.dll", "index.html"})
     EXPECT_TRUE(SameFileContents(bin + "\\" + f, dir + "\\" + f)) << f << " is not this build's";
@@ -193,7 +180,7 @@ TEST_F(PackageTest, InstallsRunsKeepsUserFilesAcrossReinstallAndUninstallsOnlyIt
   // Uninstalling leaves the user's files (and, run in place, the uninstaller itself).
   ASSERT_EQ(UninstallInPlace(dir), 0);
   const std::vector<std::string> left = {"Orvane.INI", "Uninstall.exe", "siori.dat"};
-  EXPECT_EQ(FilesIn(dir), left);
+  EXPECT_EQ(testsupport::FolderNames(dir), left);
   EXPECT_EQ(testsupport::ReadFile(dir + "\\Orvane.INI"), ini);
   EXPECT_EQ(testsupport::ReadFile(dir + "\\siori.dat"), bookmarks);
   EXPECT_TRUE(::DeleteFileA((dir + "\\Uninstall.exe").c_str()));
@@ -245,7 +232,7 @@ TEST(PortableZip, UnpacksToAProgramThatRunsWhereItIs) {
   const std::string dir = Env("ORVANE_PACKAGE_UNPACKED");
   ASSERT_FALSE(dir.empty()) << "ORVANE_PACKAGE_UNPACKED is not set";
   const std::vector<std::string> files = {"Orvane.exe", "index.html", "purger.dll"};
-  ASSERT_EQ(FilesIn(dir), files);
+  ASSERT_EQ(testsupport::FolderNames(dir), files);
   ASSERT_NO_FATAL_FAILURE(StartsAndCloses(dir + "\\Orvane.exe"));
   EXPECT_TRUE(Exists(dir + "\\Orvane.INI")) << "the unpacked program keeps its settings beside itself";
 }
